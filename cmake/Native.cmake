@@ -1,0 +1,35 @@
+# Native (Linux) build: the portable core and its unit tests, the portal server, the two
+# Windows builds as external projects, and the registration of every test for CTest.
+include(CTest)
+include(ExternalProject)
+
+option(TICKER_FUZZ "Build the libFuzzer targets (needs clang)" ON)
+
+add_subdirectory(src)
+
+# GoogleTest from Debian's sources, built with the project.
+set(GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GTEST_SRC} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The Windows builds. They are always rebuilt so that a `cmake --build` of this tree is the one
+# command that brings every binary up to date.
+foreach(arch x86_64 i686)
+    set(dir ${CMAKE_BINARY_DIR}/win-${arch})
+    ExternalProject_Add(win-${arch}
+        SOURCE_DIR ${CMAKE_SOURCE_DIR}
+        BINARY_DIR ${dir}
+        CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake
+                   -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
+                   -DTICKER_WINE_TESTS=$<IF:$<STREQUAL:${arch},x86_64>,ON,OFF>
+                   -G ${CMAKE_GENERATOR}
+        INSTALL_COMMAND ""
+        BUILD_ALWAYS ON
+        USES_TERMINAL_BUILD ON)
+endforeach()
+set(WIN_BIN ${CMAKE_BINARY_DIR}/win-x86_64 CACHE INTERNAL "x86_64 Windows binaries")
+set(WIN32_BIN ${CMAKE_BINARY_DIR}/win-i686 CACHE INTERNAL "i686 Windows binaries")
+
+add_subdirectory(tools/portal)
+add_subdirectory(tests/unit)
+add_subdirectory(tests/e2e)

@@ -1,0 +1,8 @@
+// The context menu and its commands. Window thread only.
+#pragma once
+#include <windows.h>
+
+void ShowContextMenu(HWND window);
+void OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
+// Creates, places, hides or removes the search box to follow SearchOpen (placement tick).
+void UpdateSearchBox(HWND window);

@@ -1,0 +1,135 @@
+// Placement and display modes. The position is worked out again on every tick from the live
+// window sizes, so the ticker follows icons that other programs add and remove without any
+// notification from the shell.
+#include "app/placement_win.h"
+
+#include "app/commands_win.h"
+#include "app/embed_rules.h"
+#include "app/text.h"
+#include "app/ticker_host_win.h"
+#include "app/tooltips_win.h"
+#include "settings/settings.h"
+
+HWND ScreenSaverWindow;
+HWND InfoBarWindow;
+
+namespace {
+
+constexpr int kInfoLineHeight = 9;  // the bar's own text line below the strip
+
+int LastDockedX;
+bool FirstPlacement = true;
+
+bool ClassIs(HWND window, const char* className) {
+    char name[100];
+    return window && GetClassNameA(window, name, sizeof name) && EqualsNoCase(name, className);
+}
+
+// The clock is the area's first child, or, when the ticker stands in front of it, the second.
+// A shell without a clock leaves none: the ticker then sits at the area's right end.
+HWND FindClock(HWND area) {
+    HWND first = GetWindow(area, GW_CHILD);
+    if (!first || ClassIs(first, kClockClass)) return first;
+    return GetWindow(first, GW_HWNDNEXT);
+}
+
+int ClientWidth(HWND window) {
+    RECT rc = {};
+    if (window) GetClientRect(window, &rc);
+    return rc.right;
+}
+
+void RebuildTooltips(HWND window) {
+    RECT rc;
+    GetClientRect(window, &rc);
+    BuildTooltips(rc.left, rc.top, rc.right, rc.bottom);
+}
+
+// Moves the ticker back from the information bar into the notification area.
+void LeaveBar(HWND window, HWND area) {
+    if (!InfoBarWindow) return;
+    if (area) SetParent(window, area);
+    DestroyWindow(InfoBarWindow);
+    InfoBarWindow = nullptr;
+}
+
+// Docked placement. Returns false when the tick has to stop here: no notification area to dock
+// into (the shell may be restarting; the next tick looks again), or an auto-hidden taskbar that
+// is slid away.
+bool PlaceDocked(HWND window) {
+    SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    HWND area = FindNotifyArea(nullptr);
+    if (!area) return false;
+    HWND clock = FindClock(area);
+    LeaveBar(window, area);
+
+    RECT placed;
+    GetWindowRect(window, &placed);
+    if (placed.bottom + 2 > GetSystemMetrics(SM_CYSCREEN)) return false;
+
+    int clockWidth = ClientWidth(clock);
+    RECT rc;
+    GetClientRect(area, &rc);
+    if (rc.right > TickerWidth && FirstPlacement) {
+        FirstPlacement = false;
+        BaselineWidth = rc.right;
+    }
+    int x = DockedX(rc.right, BaselineWidth, TickerWidth, clockWidth);
+    SetWindowPos(window, nullptr, x, rc.top, TickerWidth, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_SHOWWINDOW);
+    if (LastDockedX == 0) {
+        RebuildTooltips(window);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    }
+    LastDockedX = x;
+    return true;
+}
+
+void PlaceInBar(HWND window, HWND owner) {
+    RECT ticker;
+    GetClientRect(window, &ticker);
+    int h = ticker.bottom;
+    int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    if (!InfoBarWindow) {
+        InfoBarWindow = CreateWindowExA(0, kInfoBarClass, "", WS_POPUP | WS_CLIPCHILDREN, 0,
+                                        screenHeight - h - kInfoLineHeight, screenWidth,
+                                        h + kInfoLineHeight, owner, nullptr, ProgramInstance,
+                                        nullptr);
+        SetParent(window, InfoBarWindow);
+        SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
+        SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+        SetWindowPos(window, nullptr, 0, 0, screenWidth, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(InfoBarWindow, SW_SHOWNA);
+        RebuildTooltips(window);
+    }
+    if (ScreenSaverWindow) {
+        // Leave the bottom of the screen to the bar, just behind the screen saver.
+        SetWindowPos(ScreenSaverWindow, nullptr, 0, 0, screenWidth,
+                     screenHeight - h - kInfoLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(InfoBarWindow, ScreenSaverWindow, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    LastDockedX = 0;
+}
+
+}  // namespace
+
+void PlacementTick(HWND window) {
+    ScreenSaverWindow =
+        TickerSettings.showInScreenSaver ? FindWindowA(kScreenSaverClass, nullptr) : nullptr;
+    HWND owner = ScreenSaverWindow ? ScreenSaverWindow : FindWindowA(kTaskbarClass, nullptr);
+
+    if (Expanded && ScreenSaverWindow) {
+        // The screen saver wins; the next tick builds the bar anew for it.
+        Expanded = 0;
+        LeaveBar(window, FindNotifyArea(nullptr));
+        return;
+    }
+    if (!Expanded && !ScreenSaverWindow) {
+        if (!PlaceDocked(window)) return;
+    } else {
+        PlaceInBar(window, owner);
+    }
+    UpdateSearchBox(window);
+}

@@ -1,0 +1,47 @@
+// Process-wide state of the ticker host: the program instance, the one ticker window, what
+// start-up measured in the notification area, and the window's modes. All of it belongs to the
+// window thread; the feed worker only reads TickerWindow.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+
+constexpr int kReserveIconSlots = 100;
+constexpr char kTickerClass[] = "Ticker";
+constexpr char kInfoBarClass[] = "SSBar";
+constexpr char kTaskbarClass[] = "Shell_TrayWnd";
+constexpr char kNotifyAreaClass[] = "TrayNotifyWnd";
+constexpr char kClockClass[] = "TrayClockWClass";
+constexpr char kScreenSaverClass[] = "WindowsScreenSaverClass";
+constexpr char kProgramCaption[] = "Ostrivane Ticker";
+
+// Set by start-up.
+extern HINSTANCE ProgramInstance;
+extern HWND TickerWindow;
+extern uint32_t WidthDivisor;    // 3 normal size, 2 large: the size this run was laid out with
+extern NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
+extern int ReserveIconCount;     // k: reserve icons added
+extern int GrownWidth;           // g: how far the notification area widened
+extern int IconWidth;            // g / k
+extern int TickerWidth;          // W = g - 3: the docked ticker's width
+extern int BaselineWidth;        // notification area width right after the icons were added
+
+// Window state (ticker window).
+extern int32_t ScrollPause;
+extern uint16_t TopicCounter;
+extern int Expanded;
+extern int SearchOpen;
+extern HPEN HighlightPen, ShadowPen, FacePen;
+
+// Placement state: the screen saver window the ticker is shown over (or none), and the
+// information bar while a bar mode is in force.
+extern HWND ScreenSaverWindow;
+extern HWND InfoBarWindow;
+
+// Start-up and the window class procedures.
+int TickerMain(HINSTANCE instance);
+HWND FindRunningTicker();
+HWND FindNotifyArea(HWND* taskbar);
+LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void RemoveReserveIcons();

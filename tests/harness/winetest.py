@@ -1,0 +1,217 @@
+"""Harness for tests that run our Windows programs under Wine.
+
+Each session gets a private Wine prefix (a hard-linked copy of the template prefix that the
+`wine_prefix` fixture makes once per build; registry files are real copies), its own Xvfb
+display and its own wineserver. Every wine call runs under `timeout`, every process the session
+starts is remembered by pid and stopped in close(), also when a test fails.
+
+Environment (set by CTest): TICKER_BUILD (the native build directory) and TICKER_WIN_BIN (the
+x86_64 Windows build directory).
+"""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import time
+from pathlib import Path
+
+BUILD = Path(os.environ.get("TICKER_BUILD", Path(__file__).resolve().parents[2] / "build"))
+WIN_BIN = Path(os.environ.get("TICKER_WIN_BIN", BUILD / "win-x86_64"))
+TEMPLATE = BUILD / "wine-template"
+SCREEN = (1024, 768)
+
+TICKER_EXE = WIN_BIN / "src" / "Ticker.exe"
+TASKBAR_EXE = WIN_BIN / "tools" / "taskbar" / "Taskbar.exe"
+PROBE_EXE = WIN_BIN / "tools" / "probe" / "Probe.exe"
+SCREENSAVER_EXE = WIN_BIN / "tools" / "screensaver" / "Screensaver.exe"
+
+BASE_ENV = {
+    "WINEDEBUG": "-all",
+    "WINEDLLOVERRIDES": "mscoree,mshtml=",
+    "LANG": "C.UTF-8",
+    "LC_ALL": "C.UTF-8",
+    "TZ": "UTC",
+}
+
+
+def wine_env(prefix, display=None):
+    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
+    env.update(BASE_ENV)
+    env["WINEPREFIX"] = str(prefix)
+    if display:
+        env["DISPLAY"] = display
+    return env
+
+
+def make_template():
+    """Creates the template prefix once per build directory (about 10 s)."""
+    stamp = TEMPLATE / ".ready"
+    if stamp.exists():
+        return
+    shutil.rmtree(TEMPLATE, ignore_errors=True)
+    env = wine_env(TEMPLATE)
+    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
+    subprocess.run(["timeout", "-k", "5", "180", "wine", "wineboot", "-i"], env=env,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+    subprocess.run(["timeout", "60", "wineserver", "-w"], env=env, check=False)
+    if not (TEMPLATE / "system.reg").exists():
+        raise RuntimeError("wineboot did not make a prefix")
+    stamp.write_text("ok\n")
+
+
+def _free_display():
+    for n in range(60, 200):
+        if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists():
+            return n
+    raise RuntimeError("no free X display")
+
+
+class WineSession:
+    def __init__(self, name, display=True):
+        self.name = name
+        self.work = BUILD / "e2e-work" / name
+        shutil.rmtree(self.work, ignore_errors=True)
+        self.work.mkdir(parents=True)
+        self.prefix = self.work / "prefix"
+        self._procs = []
+        self._xvfb = None
+        self.display = None
+        self._copy_template()
+        if display:
+            self._start_xvfb()
+        self.env = wine_env(self.prefix, self.display)
+        self._start_wineserver()
+
+    # -- set-up ------------------------------------------------------------------------------
+    def _copy_template(self):
+        make_template()
+        subprocess.run(["cp", "-al", str(TEMPLATE), str(self.prefix)], check=True)
+        for reg in TEMPLATE.glob("*.reg"):
+            copy = self.prefix / reg.name  # registry files must not be shared with the template
+            copy.unlink()
+            shutil.copyfile(reg, copy)
+
+    def _start_xvfb(self):
+        for _ in range(5):
+            n = _free_display()
+            proc = subprocess.Popen(
+                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten",
+                 "tcp", "-noreset"],
+                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                start_new_session=True)
+            deadline = time.time() + 10
+            while time.time() < deadline and proc.poll() is None:
+                if Path(f"/tmp/.X11-unix/X{n}").exists():
+                    self._xvfb, self.display = proc, f":{n}"
+                    return
+                time.sleep(0.05)
+            proc.kill()
+            proc.wait()
+        raise RuntimeError("Xvfb did not start")
+
+    def _start_wineserver(self):
+        server = subprocess.Popen(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                  start_new_session=True)
+        server.wait(timeout=30)
+        subprocess.run(["timeout", "-k", "5", "120", "wine", "wineboot"], env=self.env,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=False)
+
+    # -- running programs ---------------------------------------------------------------------
+    def run(self, exe, *args, timeout=30, check=False):
+        """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
+        cmd = ["timeout", "-k", "5", str(timeout), "wine", str(exe), *map(str, args)]
+        result = subprocess.run(cmd, env=self.env, stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, errors="replace")
+        if check and result.returncode != 0:
+            raise RuntimeError(f"{exe} {args} failed: {result.returncode} {result.stderr}")
+        return result
+
+    def spawn(self, exe, *args, timeout=600, log=None):
+        """Starts a Windows program in the background; close() stops it."""
+        out = open(log, "ab") if log else subprocess.DEVNULL
+        proc = subprocess.Popen(["timeout", "-k", "5", str(timeout), "wine", str(exe),
+                                 *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=out, stderr=subprocess.STDOUT if log else out,
+                                start_new_session=True)
+        self._procs.append(proc)
+        return proc
+
+    def spawn_native(self, *cmd, log=None, **kw):
+        """Starts a native helper (a server) in the background; close() stops it."""
+        out = open(log, "ab") if log else subprocess.DEVNULL
+        proc = subprocess.Popen([str(c) for c in cmd], stdin=subprocess.DEVNULL, stdout=out,
+                                stderr=subprocess.STDOUT, start_new_session=True, **kw)
+        self._procs.append(proc)
+        return proc
+
+    def probe(self, *args, timeout=30):
+        """Runs the probe and returns its JSON lines as a list of dicts."""
+        result = self.run(PROBE_EXE, *args, timeout=timeout)
+        rows = []
+        for line in result.stdout.splitlines():
+            line = line.strip()
+            if line.startswith("{"):
+                rows.append(json.loads(line))
+        return rows, result.returncode
+
+    def windows(self):
+        return self.probe("tree")[0]
+
+    def reg_add(self, key, name, value, kind="REG_DWORD"):
+        args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]
+        args[3:3] = ["/v", name] if name is not None else ["/ve"]
+        self.run(*args, check=True)
+
+    def screenshot(self, path):
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display],
+                             capture_output=True, timeout=30, check=True)
+        subprocess.run(["convert", "xwd:-", f"png:{path}"], input=xwd.stdout, timeout=30,
+                       check=True)
+        return path
+
+    def wait_for(self, predicate, timeout=10.0, interval=0.2):
+        """Polls predicate() until it returns a true value; returns that value or None."""
+        deadline = time.time() + timeout
+        while True:
+            value = predicate()
+            if value or time.time() > deadline:
+                return value
+            time.sleep(interval)
+
+    # -- tear-down ----------------------------------------------------------------------------
+    def close(self):
+        for proc in self._procs:
+            if proc.poll() is None:
+                try:
+                    os.killpg(proc.pid, signal.SIGTERM)
+                except ProcessLookupError:
+                    pass
+        for proc in self._procs:
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        if self._xvfb:
+            self._xvfb.terminate()
+            try:
+                self._xvfb.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self._xvfb.kill()
+                self._xvfb.wait()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+if __name__ == "__main__":
+    make_template()

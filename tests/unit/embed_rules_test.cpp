@@ -1,0 +1,63 @@
+#include "app/embed_rules.h"
+
+#include <gtest/gtest.h>
+
+TEST(EmbedRules, TaskbarMustSpanTheScreenWidth) {
+    EXPECT_TRUE(TaskbarSpansScreen(0, 1024, 1024));     // bottom or top
+    EXPECT_TRUE(TaskbarSpansScreen(-2, 1026, 1024));    // edges hidden off screen
+    EXPECT_FALSE(TaskbarSpansScreen(0, 60, 1024));      // docked left
+    EXPECT_FALSE(TaskbarSpansScreen(964, 1024, 1024));  // docked right
+}
+
+TEST(EmbedRules, TargetWidthIsAThirdOrHalfTheScreen) {
+    EXPECT_EQ(341, TargetWidth(1024, WidthDivisorFor(0)));
+    EXPECT_EQ(512, TargetWidth(1024, WidthDivisorFor(1)));
+    EXPECT_EQ(2u, WidthDivisorFor(7));  // any nonzero flag is the large size
+}
+
+TEST(EmbedRules, ReserveLoopFollowsAShellThatWidensAtOnce) {
+    ReserveLoop loop = BeginReserveLoop(64);
+    int icons = 0, grown = 0;
+    do {
+        ++icons;
+        grown = GrownAfterIcon(loop, 64 + 16 * icons, 24);
+    } while (NeedsMoreIcons(grown, 341));
+    EXPECT_EQ(22, icons);  // 21 icons make 336, the 22nd reaches 352
+    EXPECT_EQ(352, grown);
+    EXPECT_EQ(349, TickerWidthFor(grown));
+}
+
+TEST(EmbedRules, ReserveLoopEstimatesWhileTheShellHasNotWidenedYet) {
+    ReserveLoop loop = BeginReserveLoop(64);
+    int icons = 0, grown = 0;
+    do {
+        ++icons;
+        grown = GrownAfterIcon(loop, 64, 24);  // the area never changes while we look
+    } while (NeedsMoreIcons(grown, 341) && icons < 100);
+    EXPECT_EQ(18, icons);  // each icon counts as 24 - 4 = 20 pixels
+    EXPECT_EQ(360, grown);
+}
+
+TEST(EmbedRules, AShrinkingAreaEndsTheLoopAndIsRefused) {
+    ReserveLoop loop = BeginReserveLoop(100);
+    int grown = GrownAfterIcon(loop, 90, 24);
+    EXPECT_FALSE(NeedsMoreIcons(grown, 341));
+    EXPECT_FALSE(AcceptReserve(grown, 341));
+}
+
+TEST(EmbedRules, AShortReserveIsKeptOnlyWithAUsableStrip) {
+    EXPECT_TRUE(AcceptReserve(352, 341));   // target reached
+    EXPECT_TRUE(AcceptReserve(200, 341));   // short, but 197 pixels leave a strip
+    EXPECT_FALSE(AcceptReserve(150, 341));  // short and too narrow
+    EXPECT_TRUE(AcceptReserve(110, 106));   // a small screen's target, reached
+}
+
+TEST(EmbedRules, DockedTickerStaysLeftOfTheClockAndFollowsGrowth) {
+    // Baseline 420, ticker 349, clock 60: x = 11.
+    EXPECT_EQ(11, DockedX(420, 420, 349, 60));
+    // A 20-pixel icon added later: the area grows, the ticker keeps its x within it, so on
+    // the screen (the area is anchored at the right) it moves 20 pixels left.
+    EXPECT_EQ(11, DockedX(440, 420, 349, 60));
+    // An icon that was there before start-up goes away: no growth, still left of the clock.
+    EXPECT_EQ(400 - 349 - 60, DockedX(400, 420, 349, 60));
+}
