@@ -1,0 +1,14 @@
+#include "display/banner_win.h"
+
+#include "app/text.h"
+#include "app/ticker_host_win.h"
+#include "display/strip_win.h"
+#include "feed/content_model.h"
+
+void ShowBanner(const char* text, bool restartScroll) {
+    BeginDisplayUpdate();
+    CopyText(DisplayText, text);
+    MeasureAndExtendDisplay(TickerWindow);
+    if (restartScroll) ScrollOffset = 0;
+    EndDisplayUpdate();
+}
