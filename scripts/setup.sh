@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever this machine still lacks to build and test the ticker.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang python3 binutils
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686
+    wine64 xvfb x11-apps imagemagick fonts-liberation mscompress
+    googletest libcpp-httplib-dev libpugixml-dev
+    vsftpd iproute2 nsis
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
