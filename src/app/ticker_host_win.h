@@ -45,3 +45,5 @@ HWND FindRunningTicker();
 HWND FindNotifyArea(HWND* taskbar);
 LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RemoveReserveIcons();
+// Sets the refresh timer of the ticker window again with a new period (News page).
+void RearmRefreshTimer(HWND window, uint32_t minutes);

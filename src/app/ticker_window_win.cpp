@@ -149,6 +149,11 @@ void OnLeftButtonUp(HWND window, LPARAM lParam) {
 
 }  // namespace
 
+void RearmRefreshTimer(HWND window, uint32_t minutes) {
+    if (RefreshTimerId) KillTimer(window, RefreshTimer);
+    RefreshTimerId = SetTimer(window, RefreshTimer, RefreshPeriodMs(minutes), nullptr);
+}
+
 LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSEFIRST + 9)
         RelayToTooltips(window, message, wParam, lParam);
