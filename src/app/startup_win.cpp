@@ -104,7 +104,7 @@ bool TaskbarAllowsTicker() {
     APPBARDATA bar = {};
     bar.cbSize = sizeof bar;
     if (!SHAppBarMessage(ABM_GETTASKBARPOS, &bar)) return true;
-    return TaskbarSpansScreen(bar.rc.left, bar.rc.right, GetSystemMetrics(SM_CXSCREEN));
+    return AcceptTaskbarPosition(bar.rc, GetSystemMetrics(SM_CXSCREEN));
 }
 
 // Adds blank icons until the notification area has grown by the target width or the table
@@ -132,10 +132,7 @@ void AddReserveIcons(HWND area, int target) {
 }
 
 bool EmbedTicker(HINSTANCE instance) {
-    if (!TaskbarAllowsTicker()) {
-        Tell(kSideTaskbarText);
-        return false;
-    }
+    if (!TaskbarAllowsTicker()) return false;
     TickerSettings.largeSize = ReadFlagSetting(IDC_LARGE_SIZE);
     WidthDivisor = WidthDivisorFor(TickerSettings.largeSize);
     int target = TargetWidth(GetSystemMetrics(SM_CXSCREEN), WidthDivisor);
@@ -178,6 +175,12 @@ bool EmbedTicker(HINSTANCE instance) {
 }
 
 }  // namespace
+
+bool AcceptTaskbarPosition(const RECT& bar, int screenWidth) {
+    if (TaskbarSpansScreen(bar.left, bar.right, screenWidth)) return true;
+    Tell(kSideTaskbarText);
+    return false;
+}
 
 HWND FindNotifyArea(HWND* taskbar) {
     HWND bar = FindWindowA(kTaskbarClass, nullptr);

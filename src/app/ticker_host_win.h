@@ -42,6 +42,8 @@ extern HWND InfoBarWindow;
 // Start-up and the window class procedures.
 int TickerMain(HINSTANCE instance);
 HWND FindRunningTicker();
+// True for a taskbar along the top or bottom edge; tells the user and refuses any other.
+bool AcceptTaskbarPosition(const RECT& bar, int screenWidth);
 HWND FindNotifyArea(HWND* taskbar);
 LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RemoveReserveIcons();

@@ -70,6 +70,8 @@ def _free_display():
 
 class WineSession:
     def __init__(self, name, display=True):
+        """display: True for a private Xvfb display, a display name (":0") to use that one,
+        or False for none."""
         self.name = name
         self.work = BUILD / "e2e-work" / name
         shutil.rmtree(self.work, ignore_errors=True)
@@ -79,7 +81,9 @@ class WineSession:
         self._xvfb = None
         self.display = None
         self._copy_template()
-        if display:
+        if isinstance(display, str):
+            self.display = display
+        elif display:
             self._start_xvfb()
         self.env = wine_env(self.prefix, self.display)
         self._start_wineserver()
@@ -158,8 +162,25 @@ class WineSession:
                 rows.append(json.loads(line))
         return rows, result.returncode
 
-    def windows(self):
-        return self.probe("tree")[0]
+    def windows(self, cls=None):
+        """The window tree as dicts (Probe tree), optionally only the windows of one class."""
+        rows = self.probe("tree")[0]
+        return [r for r in rows if cls is None or r["class"] == cls]
+
+    def send(self, target, message, wparam=0, lparam=0, post=False):
+        """Sends (or posts) a message; target is a hex handle or "class:NAME". Returns the
+        probe's answer (a dict with "ok" and "result") or None."""
+        rows, _ = self.probe("post" if post else "send", target, message, wparam, lparam)
+        return rows[0] if rows else None
+
+    def wait_window(self, cls, timeout_ms=15000, gone=False):
+        return self.run(PROBE_EXE, "wait-gone" if gone else "wait", cls, timeout_ms,
+                        timeout=timeout_ms // 1000 + 30).returncode == 0
+
+    def registry(self, key):
+        """Values of a registry key as {name: row}; row has type, length and data."""
+        rows, code = self.probe("reg", key)
+        return {r["name"]: r for r in rows if "name" in r} if code == 0 else None
 
     def reg_add(self, key, name, value, kind="REG_DWORD"):
         args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]
