@@ -1,0 +1,31 @@
+// The /zrt/update reply for one selection: quotes first, then the news topics in the order
+// asked, then the weather, each as a section of the reply grammar (reply.h).
+#pragma once
+
+#include <string>
+
+#include "data.h"
+#include "query.h"
+#include "simulator.h"
+
+namespace portal {
+
+// Address of a symbol's quote page, e.g. "http://quote.tamzo.example/q?s=%5EDJI".
+std::string quoteLink(const std::string& symbol);
+// Address of an airport's weather page, e.g. "http://my.tamzo.example/weather/JFK.html".
+std::string weatherLink(const std::string& code);
+// "JFK 45F Cloudy", or "JFK 7C Cloudy" in Celsius.
+std::string weatherLine(const Weather& weather, bool celsius);
+int toCelsius(int fahrenheit);
+
+// A reply holds at most this many items (quotes, headlines, airports) and about this many
+// bytes, so that it always fits the ticker's link table and strip text. Items are taken in
+// reply order; what does not fit is left out.
+constexpr std::size_t kMaxReplyItems = 200;
+constexpr std::size_t kMaxReplyBytes = 16000;
+
+// Moves the board's quotes of the selection one step (unless frozen) and encodes the reply.
+// An empty selection gives an empty reply.
+std::string contentReply(const Selection& selection, const Catalog& catalog, QuoteBoard& board);
+
+}  // namespace portal

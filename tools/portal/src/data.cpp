@@ -1,0 +1,184 @@
+// Loading of the portal's sample content from a data directory (see data.h).
+#include "data.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+
+#include "text.h"
+
+namespace portal {
+
+namespace {
+
+constexpr std::size_t kMaxLineLength = 2000;
+constexpr std::size_t kMaxLines = 5000;
+constexpr std::size_t kMaxHeadlineLength = 120;
+
+const char* const kSkies[] = {"Sunny", "Clear", "Cloudy", "Partly Cloudy",
+                              "Rain",  "Showers", "Fog",  "Windy"};
+
+// Reads the meaningful lines of a text file: trimmed, without blank lines and '#' comments.
+// Returns false when the file cannot be opened.
+bool readLines(const std::string& path, std::vector<std::pair<int, std::string>>& lines,
+               std::vector<std::string>& warnings) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line) && lines.size() < kMaxLines) {
+        ++number;
+        if (line.size() > kMaxLineLength) {
+            warnings.push_back(path + ":" + std::to_string(number) + ": line too long, skipped");
+            continue;
+        }
+        std::string t = trim(line);
+        if (t.empty() || t[0] == '#') continue;
+        lines.emplace_back(number, t);
+    }
+    return true;
+}
+
+std::vector<std::string> fields(const std::string& line) {
+    std::vector<std::string> parts = split(line, '|');
+    for (auto& p : parts) p = trim(p);
+    return parts;
+}
+
+void loadQuotes(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+    std::vector<std::pair<int, std::string>> lines;
+    if (!readLines(path, lines, warnings)) {
+        warnings.push_back(path + ": missing, no quotes loaded");
+        return;
+    }
+    for (const auto& [number, line] : lines) {
+        // SYMBOL | PRICE | CHANGE | NAME
+        std::vector<std::string> f = fields(line);
+        Quote q;
+        bool ok = f.size() >= 3 && !f[0].empty() && f[0].size() <= 12 &&
+                  parsePrice(f[1], q.unit, q.price) && parseChange(f[2], q.unit, q.change);
+        if (!ok || q.price - q.change <= 0) {
+            warnings.push_back(path + ":" + std::to_string(number) + ": bad quote line, skipped");
+            continue;
+        }
+        q.symbol = toUpper(f[0]);
+        q.name = f.size() > 3 ? cleanText(f[3], 60) : "";
+        if (!catalog.findQuote(q.symbol)) catalog.quotes.push_back(q);
+    }
+}
+
+void loadNews(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings) {
+    for (const Topic& topic : newsTopics()) {
+        std::string path = dir + "/news/" + topic.code + ".txt";
+        std::vector<std::pair<int, std::string>> lines;
+        if (!readLines(path, lines, warnings)) {
+            warnings.push_back(path + ": missing, no headlines for this topic");
+            continue;
+        }
+        std::vector<Headline>& list = catalog.news[topic.code];
+        for (const auto& line : lines) {
+            std::string title = cleanText(line.second, kMaxHeadlineLength);
+            list.push_back({title, storyLink(topic.code, list.size() + 1)});
+        }
+    }
+}
+
+void loadWeather(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+    std::vector<std::pair<int, std::string>> lines;
+    if (!readLines(path, lines, warnings)) {
+        warnings.push_back(path + ": missing, no weather loaded");
+        return;
+    }
+    for (const auto& [number, line] : lines) {
+        // CODE | CITY | FAHRENHEIT | SKY
+        std::vector<std::string> f = fields(line);
+        char* end = nullptr;
+        long temp = f.size() == 4 ? std::strtol(f[2].c_str(), &end, 10) : 0;
+        if (f.size() != 4 || f[0].empty() || f[0].size() > 5 || f[2].empty() || *end != '\0' ||
+            temp < -80 || temp > 140) {
+            warnings.push_back(path + ":" + std::to_string(number) + ": bad weather line, skipped");
+            continue;
+        }
+        Weather w{toUpper(f[0]), cleanText(f[1], 40), static_cast<int>(temp), cleanText(f[3], 30)};
+        if (!catalog.findWeather(w.code)) catalog.weather.push_back(w);
+    }
+}
+
+void loadAccounts(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+    std::vector<std::pair<int, std::string>> lines;
+    if (!readLines(path, lines, warnings)) {
+        warnings.push_back(path + ": missing, no accounts");
+        return;
+    }
+    for (const auto& [number, line] : lines) {
+        // LOGIN | PASSWORD | SELECTION
+        std::vector<std::string> f = fields(line);
+        if (f.size() != 3 || f[0].empty()) {
+            warnings.push_back(path + ":" + std::to_string(number) + ": bad account line, skipped");
+            continue;
+        }
+        if (!catalog.findAccount(f[0])) catalog.accounts.push_back({f[0], f[1], f[2]});
+    }
+}
+
+}  // namespace
+
+const std::vector<Topic>& newsTopics() {
+    static const std::vector<Topic> topics = {
+        {"rt", "Top Stories:", "US"},           {"rw", "World:", "World"},
+        {"rb", "Business:", "Business"},        {"rp", "Politics:", "Politics"},
+        {"rc", "Technology:", "Technology"},    {"rs", "Sports:", "Sports"},
+        {"re", "Entertainment:", "Entertainment"},
+    };
+    return topics;
+}
+
+const Topic* findTopic(std::string_view code) {
+    for (const Topic& t : newsTopics())
+        if (code == t.code) return &t;
+    return nullptr;
+}
+
+const Quote* Catalog::findQuote(std::string_view symbol) const {
+    for (const Quote& q : quotes)
+        if (q.symbol == symbol) return &q;
+    return nullptr;
+}
+
+const Weather* Catalog::findWeather(std::string_view code) const {
+    for (const Weather& w : weather)
+        if (w.code == code) return &w;
+    return nullptr;
+}
+
+const Account* Catalog::findAccount(std::string_view login) const {
+    for (const Account& a : accounts)
+        if (a.login == login) return &a;
+    return nullptr;
+}
+
+std::string storyLink(std::string_view topicCode, std::size_t index) {
+    return "my.tamzo.example/news/" + std::string(topicCode) + "/" + std::to_string(index) + ".html";
+}
+
+Weather madeUpWeather(const std::string& code) {
+    std::uint64_t h = stableHash(code);
+    return {code, "", static_cast<int>(10 + h % 80), kSkies[(h >> 8) % 8]};
+}
+
+bool loadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
+                 std::string& error) {
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        error = "data directory not found: " + dir;
+        return false;
+    }
+    catalog = Catalog{};
+    loadQuotes(dir + "/quotes.txt", catalog, warnings);
+    loadNews(dir, catalog, warnings);
+    loadWeather(dir + "/weather.txt", catalog, warnings);
+    loadAccounts(dir + "/accounts.txt", catalog, warnings);
+    return true;
+}
+
+}  // namespace portal

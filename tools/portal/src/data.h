@@ -1,0 +1,64 @@
+// The portal's content: quotes, headlines per news topic, airport weather and accounts,
+// loaded from a data directory of plain text files (layout in README.md).
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "prices.h"
+
+namespace portal {
+
+struct Topic {
+    const char* code;   // request code and reply tag, e.g. "rt"
+    const char* label;  // column-1 label in the reply, e.g. "Top Stories:"
+    const char* name;   // plain name for pages, e.g. "US"
+};
+
+// The seven news topics in their usual order.
+const std::vector<Topic>& newsTopics();
+const Topic* findTopic(std::string_view code);
+
+struct Headline {
+    std::string title;
+    std::string link;  // without "http://" for the portal's own stories
+};
+
+struct Weather {
+    std::string code;  // airport code, upper case
+    std::string city;  // may be empty
+    int fahrenheit = 0;
+    std::string sky;
+};
+
+struct Account {
+    std::string login;
+    std::string password;
+    std::string selection;  // a content query, e.g. "stocks=^DJI,IBM&news=3,rb"
+};
+
+struct Catalog {
+    std::vector<Quote> quotes;  // in file order
+    std::map<std::string, std::vector<Headline>> news;  // by topic code
+    std::vector<Weather> weather;  // in file order
+    std::vector<Account> accounts;
+
+    const Quote* findQuote(std::string_view symbol) const;
+    const Weather* findWeather(std::string_view code) const;
+    const Account* findAccount(std::string_view login) const;
+};
+
+// Address of the portal's own page for story `index` (1-based) of a topic, without "http://".
+std::string storyLink(std::string_view topicCode, std::size_t index);
+
+// Weather for an airport that the data does not know: derived from the code's letters only.
+Weather madeUpWeather(const std::string& code);
+
+// Loads every file of `dir`. A missing file gives an empty table and a warning; a malformed
+// line is skipped with a warning. Fails only when the directory cannot be read at all.
+bool loadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
+                 std::string& error);
+
+}  // namespace portal

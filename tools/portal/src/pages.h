@@ -1,0 +1,23 @@
+// The portal's HTML pages: the search home and results, the symbol lookup, quote pages, story
+// pages and airport weather pages. Everything echoed from a request is HTML-escaped.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "data.h"
+#include "simulator.h"
+
+namespace portal {
+
+std::string searchHomePage();
+std::string searchResultsPage(const std::string& query, const Catalog& catalog);
+std::string lookupPage(const std::string& text, const Catalog& catalog, const QuoteBoard& board);
+std::string quotePage(const std::string& symbol, const Catalog& catalog, const QuoteBoard& board);
+// No page when the topic or the story number is unknown.
+std::optional<std::string> storyPage(const std::string& code, const std::string& number,
+                                     const Catalog& catalog);
+std::string weatherPage(const std::string& code, const Catalog& catalog);
+std::string notFoundPage(const std::string& path);
+
+}  // namespace portal

@@ -1,0 +1,128 @@
+// Quote prices in ticks: parsing, formatting and made-up quotes (see prices.h).
+#include "prices.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "text.h"
+
+namespace portal {
+
+namespace {
+
+constexpr long long kMaxTicks = 100000000000LL;  // bounds parsed numbers well below overflow
+
+bool parseWhole(std::string_view s, long long& value) {
+    if (s.empty() || s.size() > 11) return false;
+    value = 0;
+    for (char c : s) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// "n/d" with d one of 2, 4, 8, 16, into sixteenths.
+bool parseFraction(std::string_view s, long long& sixteenths) {
+    std::size_t slash = s.find('/');
+    long long n = 0, d = 0;
+    if (slash == std::string_view::npos || !parseWhole(s.substr(0, slash), n) ||
+        !parseWhole(s.substr(slash + 1), d))
+        return false;
+    if (d != 2 && d != 4 && d != 8 && d != 16) return false;
+    if (n <= 0 || n >= d) return false;
+    sixteenths = n * (16 / d);
+    return true;
+}
+
+bool parseMagnitude(std::string_view text, PriceUnit unit, long long& ticks) {
+    std::string s = trim(text);
+    if (s.empty()) return false;
+    if (unit == PriceUnit::Hundredths) {
+        std::size_t dot = s.find('.');
+        long long whole = 0, cents = 0;
+        if (dot == std::string::npos) {
+            if (!parseWhole(s, whole)) return false;
+        } else {
+            std::string frac = s.substr(dot + 1);
+            if (frac.empty() || frac.size() > 2 || !parseWhole(s.substr(0, dot), whole) ||
+                !parseWhole(frac, cents))
+                return false;
+            if (frac.size() == 1) cents *= 10;
+        }
+        ticks = whole * 100 + cents;
+    } else {
+        std::size_t space = s.find(' ');
+        long long whole = 0, frac = 0;
+        if (space != std::string::npos) {
+            if (!parseWhole(s.substr(0, space), whole) || !parseFraction(trim(s.substr(space)), frac))
+                return false;
+        } else if (s.find('/') != std::string::npos) {
+            if (!parseFraction(s, frac)) return false;
+        } else if (!parseWhole(s, whole)) {
+            return false;
+        }
+        ticks = whole * 16 + frac;
+    }
+    return ticks <= kMaxTicks;
+}
+
+std::string formatMagnitude(PriceUnit unit, long long ticks) {
+    if (unit == PriceUnit::Hundredths) {
+        std::string cents = std::to_string(ticks % 100);
+        if (cents.size() < 2) cents = "0" + cents;
+        return std::to_string(ticks / 100) + "." + cents;
+    }
+    long long whole = ticks / 16, num = ticks % 16, den = 16;
+    while (num != 0 && num % 2 == 0) {
+        num /= 2;
+        den /= 2;
+    }
+    if (num == 0) return std::to_string(whole);
+    std::string frac = std::to_string(num) + "/" + std::to_string(den);
+    return whole == 0 ? frac : std::to_string(whole) + " " + frac;
+}
+
+}  // namespace
+
+bool parsePrice(std::string_view text, PriceUnit& unit, long long& ticks) {
+    unit = text.find('.') != std::string_view::npos ? PriceUnit::Hundredths : PriceUnit::Sixteenths;
+    return parseMagnitude(text, unit, ticks) && ticks > 0;
+}
+
+bool parseChange(std::string_view text, PriceUnit unit, long long& ticks) {
+    std::string s = trim(text);
+    if (s == "0") {
+        ticks = 0;
+        return true;
+    }
+    if (s.size() < 2 || (s[0] != '+' && s[0] != '-')) return false;
+    if (!parseMagnitude(std::string_view(s).substr(1), unit, ticks)) return false;
+    if (s[0] == '-') ticks = -ticks;
+    return true;
+}
+
+std::string formatPrice(PriceUnit unit, long long ticks) {
+    return formatMagnitude(unit, ticks < 0 ? 0 : ticks);
+}
+
+std::string formatChange(PriceUnit unit, long long ticks) {
+    if (ticks == 0) return "0";
+    return (ticks > 0 ? "+" : "-") + formatMagnitude(unit, std::llabs(ticks));
+}
+
+std::string quoteValue(const Quote& quote) {
+    return formatPrice(quote.unit, quote.price) + " " + formatChange(quote.unit, quote.change);
+}
+
+Quote madeUpQuote(const std::string& symbol) {
+    std::uint64_t h = stableHash(symbol);
+    Quote q;
+    q.symbol = symbol;
+    q.unit = PriceUnit::Sixteenths;
+    q.price = 16 * static_cast<long long>(5 + h % 120) + 2 * static_cast<long long>((h >> 8) % 8);
+    q.change = 2 * (static_cast<long long>((h >> 16) % 9) - 4);
+    return q;
+}
+
+}  // namespace portal

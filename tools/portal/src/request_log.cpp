@@ -1,0 +1,63 @@
+// JSON lines of the request log (see request_log.h).
+#include "request_log.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "text.h"
+
+namespace portal {
+
+namespace {
+
+std::string quoted(const std::string& s) { return "\"" + jsonEscape(s) + "\""; }
+
+}  // namespace
+
+std::string logLine(const LoggedRequest& request) {
+    std::vector<std::pair<std::string, std::string>> merged;
+    std::string host, cookie;
+    for (const auto& [name, value] : request.headers) {
+        std::string key = toLower(name);
+        if (key == "host" && host.empty()) host = value;
+        if (key == "cookie") cookie += (cookie.empty() ? "" : "; ") + value;
+        bool joined = false;
+        for (auto& m : merged) {
+            if (toLower(m.first) == key) {
+                m.second += ", " + value;
+                joined = true;
+                break;
+            }
+        }
+        if (!joined) merged.emplace_back(name, value);
+    }
+    std::string line = "{\"method\":" + quoted(request.method) + ",\"target\":" + quoted(request.target) +
+                       ",\"path\":" + quoted(request.path) + ",\"query\":" + quoted(request.query) +
+                       ",\"host\":" + quoted(host) + ",\"cookie\":" + quoted(cookie) + ",\"headers\":{";
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        line += (i ? "," : "") + quoted(merged[i].first) + ":" + quoted(merged[i].second);
+    return line + "}}";
+}
+
+RequestLog::~RequestLog() {
+    if (file_) std::fclose(file_);
+}
+
+bool RequestLog::open(const std::string& path, std::string& error) {
+    file_ = std::fopen(path.c_str(), "a");
+    if (!file_) {
+        error = "cannot open log " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void RequestLog::write(const LoggedRequest& request) {
+    if (!file_) return;
+    std::string line = logLine(request) + "\n";
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fwrite(line.data(), 1, line.size(), file_);
+    std::fflush(file_);
+}
+
+}  // namespace portal

@@ -1,0 +1,39 @@
+// The quote board: the current quote of every symbol. Frozen, it always gives the data's
+// quotes. Otherwise each content request moves the quotes it asks for by one step of a random
+// walk around the previous close; the walk is seeded, so a seed and a sequence of requests
+// always give the same prices.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "data.h"
+#include "prices.h"
+
+namespace portal {
+
+class QuoteBoard {
+public:
+    QuoteBoard(const Catalog& catalog, bool frozen, std::uint64_t seed);
+
+    // The quote as it stands, without moving it (quote pages, lookup).
+    Quote current(const std::string& symbol) const;
+    // The quote for a content request: moved one step first unless the board is frozen.
+    Quote next(const std::string& symbol);
+
+    bool frozen() const { return frozen_; }
+
+private:
+    Quote start(const std::string& symbol) const;
+    std::uint64_t random();
+
+    const Catalog& catalog_;
+    const bool frozen_;
+    std::uint64_t state_;
+    mutable std::mutex mutex_;
+    std::map<std::string, Quote> moved_;  // symbols that have moved at least once
+};
+
+}  // namespace portal

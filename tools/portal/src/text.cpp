@@ -1,0 +1,163 @@
+// Small text helpers shared by the portal (see text.h).
+#include "text.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace portal {
+
+std::string toUpper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string toLower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string trim(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && toLower(s.substr(0, prefix.size())) == toLower(prefix);
+}
+
+bool endsWithNoCase(std::string_view s, std::string_view suffix) {
+    return s.size() >= suffix.size() &&
+           toLower(s.substr(s.size() - suffix.size())) == toLower(suffix);
+}
+
+std::vector<std::string> split(std::string_view s, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = s.find(separator, start);
+        if (at == std::string_view::npos) {
+            parts.emplace_back(s.substr(start));
+            return parts;
+        }
+        parts.emplace_back(s.substr(start, at - start));
+        start = at + 1;
+    }
+}
+
+static int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string percentDecode(std::string_view s, bool plusIsSpace) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && hexValue(s[i + 1]) >= 0 &&
+            hexValue(s[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(s[i + 1]) * 16 + hexValue(s[i + 2]));
+            i += 2;
+        } else if (s[i] == '+' && plusIsSpace) {
+            out += ' ';
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::string percentEncodeLink(std::string_view s) {
+    std::string out;
+    for (unsigned char c : s) {
+        if (c > ' ' && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char buf[4];
+            std::snprintf(buf, sizeof buf, "%%%02X", c);
+            out += buf;
+        }
+    }
+    return out;
+}
+
+std::string htmlEscape(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string jsonEscape(std::string_view s) {
+    std::string out;
+    for (unsigned char c : s) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || c >= 0x7F) {
+                    // Bytes are taken as Latin-1 so that any input gives valid JSON.
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += static_cast<char>(c);
+                }
+        }
+    }
+    return out;
+}
+
+std::string cleanText(std::string_view s, std::size_t maxLength) {
+    std::string out;
+    bool pendingSpace = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x80) {
+            // One space for a whole UTF-8 sequence (lead byte and its continuation bytes).
+            while (i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) ++i;
+            pendingSpace = true;
+            continue;
+        }
+        if (c <= ' ' || c == 0x7F) {
+            pendingSpace = true;
+            continue;
+        }
+        if (pendingSpace && !out.empty()) out += ' ';
+        pendingSpace = false;
+        out += c == '|' ? '/' : static_cast<char>(c);
+    }
+    if (out.size() <= maxLength) return out;
+    if (maxLength < 4) return out.substr(0, maxLength);
+    std::size_t cut = maxLength - 3;
+    std::size_t space = out.rfind(' ', cut);
+    if (space != std::string::npos && space > cut / 2) cut = space;
+    return trim(out.substr(0, cut)) + "...";
+}
+
+std::uint64_t stableHash(std::string_view s) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : s) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+}  // namespace portal

@@ -1,0 +1,39 @@
+// Small text helpers shared by the portal: case, splitting, escaping, percent-coding,
+// cleaning text so it fits the content reply, and a stable hash for made-up values.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace portal {
+
+std::string toUpper(std::string_view s);
+std::string toLower(std::string_view s);
+std::string trim(std::string_view s);
+bool startsWithNoCase(std::string_view s, std::string_view prefix);
+bool endsWithNoCase(std::string_view s, std::string_view suffix);
+
+// Splits at every separator; empty pieces are kept.
+std::vector<std::string> split(std::string_view s, char separator);
+
+// Decodes %XX (valid hex only; anything else stays as it is). With plusIsSpace, '+' is a space.
+std::string percentDecode(std::string_view s, bool plusIsSpace);
+
+// Makes a link safe for the reply: bytes outside '!'..'~' become %XX.
+std::string percentEncodeLink(std::string_view s);
+
+std::string htmlEscape(std::string_view s);
+std::string jsonEscape(std::string_view s);
+
+// Cleans free text (headlines, titles, weather) into printable ASCII for one reply field:
+// control bytes and bytes >= 0x80 become spaces (a UTF-8 sequence becomes one space), '|'
+// becomes '/', runs of blanks collapse, and text longer than maxLength is cut at a word
+// boundary and ends in "...".
+std::string cleanText(std::string_view s, std::size_t maxLength);
+
+// 64-bit FNV-1a: stable across runs and platforms, used for made-up quotes and weather.
+std::uint64_t stableHash(std::string_view s);
+
+}  // namespace portal

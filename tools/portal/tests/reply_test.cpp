@@ -1,0 +1,143 @@
+// The content reply: exact grammar bytes of a small request, and what the strip makes of
+// replies with quotes in every direction, several sections and hostile text.
+#include <gtest/gtest.h>
+
+#include "content.h"
+#include "prices.h"
+#include "query.h"
+#include "reply.h"
+#include "strip_model.h"
+
+namespace portal {
+namespace {
+
+// Writes grammar bytes readably: <T> tag, <C> column change, <F> field, <L> link.
+std::string bytes(std::string s) {
+    const std::pair<const char*, char> marks[] = {{"<T>", '\x0E'}, {"<C>", '\x05'}, {"<F>", '\x0B'}, {"<L>", '\x0D'}};
+    for (const auto& [mark, byte] : marks)
+        for (std::size_t at; (at = s.find(mark)) != std::string::npos;) s.replace(at, 3, 1, byte);
+    return s;
+}
+
+Quote quote(const char* symbol, const char* price, const char* change) {
+    Quote q;
+    q.symbol = symbol;
+    EXPECT_TRUE(parsePrice(price, q.unit, q.price)) << price;
+    EXPECT_TRUE(parseChange(change, q.unit, q.change)) << change;
+    return q;
+}
+
+Catalog smallCatalog() {
+    Catalog c;
+    c.quotes = {quote("IBM", "101 1/4", "+1/2"), quote("INTC", "98 1/2", "-1/4"),
+                quote("MSFT", "98 1/2", "0"), quote("^DJI", "7912.44", "+32.51")};
+    c.news["rt"] = {{"Headline A", "x/a"}, {"Headline B", "x/b"}, {"Headline C", "x/c"}};
+    c.news["rs"] = {{"Final Score", "HTTP://sports.example/1"}};
+    c.weather = {{"JFK", "New York", 45, "Cloudy"}, {"SFO", "San Francisco", 61, "Fog"}};
+    return c;
+}
+
+std::string replyFor(const Catalog& catalog, const std::string& query) {
+    QuoteBoard board(catalog, true, 1);
+    return contentReply(parseSelection(query), catalog, board);
+}
+
+TEST(ReplyEncoder, SmallRequestGivesExactBytes) {
+    Catalog catalog = smallCatalog();
+    EXPECT_EQ(replyFor(catalog, "stocks=IBM&weather=f,JFK,SFO&news=2,rt,"),
+              bytes("<T>qt<C>1<F>IBM<C>2<F>101 1/4 +1/2<F><L>http://quote.tamzo.example/q?s=IBM<L>"
+                    "<T>rt<C>1<F>Top Stories:<C>2<F>Headline A<F><L>x/a<L><F>Headline B<F><L>x/b<L>"
+                    "<T>wt<C>1<F>Weather:<C>2<F>JFK 45F Cloudy   <F><L>http://my.tamzo.example/weather/JFK.html<L>"
+                    "<F>SFO 61F Fog<F><L>http://my.tamzo.example/weather/SFO.html<L>"));
+    EXPECT_EQ(replyFor(catalog, "news=10,"), "");
+}
+
+TEST(ReplyEncoder, StripAlternatesLabelsAndValues) {
+    Catalog catalog = smallCatalog();
+    model::Strip strip = model::readStrip(replyFor(catalog, "stocks=IBM,INTC,MSFT,^DJI&weather=c,JFK&news=2,rt,rs"));
+    EXPECT_EQ(strip.text,
+              "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%98 1/2 0|^DJI|+7912.44 +32.51|"
+              "{Top Stories:  |{Headline A  \x95  Headline B  \x95  |"
+              "@Sports:  |@Final Score  \x95  |"
+              "{Weather:  |{JFK 7C Cloudy|");
+    EXPECT_EQ(strip.links, (std::vector<std::string>{
+                               "http://quote.tamzo.example/q?s=IBM", "http://quote.tamzo.example/q?s=INTC",
+                               "http://quote.tamzo.example/q?s=MSFT", "http://quote.tamzo.example/q?s=%5EDJI",
+                               "http://x/a", "http://x/b", "HTTP://sports.example/1",
+                               "http://my.tamzo.example/weather/JFK.html"}));
+
+    // A topic alone opens exactly like the ticker's worked example.
+    EXPECT_EQ(model::readStrip(replyFor(catalog, "news=1,rt")).text, "Top Stories:  |{Headline A  \x95  |");
+}
+
+TEST(ReplyEncoder, HostileTextStaysInsideItsField) {
+    std::string hostile = "Tab\there|pipe \x01\x0B\x0D\x0E\x05 \x95\xC3\xA9 \"q\" AT&T R&amp;D";
+    std::string reply = reply::topicSection("rt", "Top Stories:", {{hostile, "a b\x0D\xFFz"}});
+    EXPECT_EQ(reply, bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe &quot;q&quot; AT&T R& amp;D<F>"
+                           "<L>a%20b%0D%FFz<L>"));
+    model::Strip strip = model::readStrip(reply);
+    EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe \"q\" AT&T R& amp;D  \x95  |");
+    EXPECT_EQ(strip.links, std::vector<std::string>{"http://a%20b%0D%FFz"});
+
+    std::string longTitle(500, 'x');
+    EXPECT_LE(reply::fieldText(longTitle).size(), reply::kMaxFieldText);
+    EXPECT_LE(reply::linkText(longTitle).size(), reply::kMaxLinkText);
+}
+
+TEST(ReplyEncoder, SymbolsWithZeroOrSignsKeepTheStripWhole) {
+    // In a quote group the ticker reads '0', '+' and '-' as the quote's sign. A leading
+    // symbol with a zero must not commit an empty marker and cut the strip short.
+    Catalog catalog;
+    model::Strip strip = model::readStrip(replyFor(catalog, "stocks=X0,BRK-A,Y0"));
+    Quote x0 = madeUpQuote("X0"), brk = madeUpQuote("BRK-A"), y0 = madeUpQuote("Y0");
+    std::string x0Sign = x0.change > 0 ? "+" : x0.change < 0 ? "-" : "%";
+    std::string brkSign = brk.change > 0 ? "+" : brk.change < 0 ? "-" : "%";
+    std::string y0Sign = y0.change > 0 ? "+" : y0.change < 0 ? "-" : "%";
+    EXPECT_EQ(strip.text, "XO|" + x0Sign + quoteValue(x0) + "|-BRK-A|" + brkSign + quoteValue(brk) + "|YO|" +
+                              y0Sign + quoteValue(y0) + "|");
+}
+
+TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
+    Catalog catalog;
+    std::string all = "stocks=";
+    for (int i = 0; i < 60; ++i) all += "SYM" + std::to_string(i) + ",";
+    all += "&weather=f";
+    for (int i = 0; i < 40; ++i) all += ",A" + std::to_string(i);
+    all += "&news=50,rt,rw,rb,rp,rc,rs,re";
+    for (const Topic& t : newsTopics())
+        for (int i = 0; i < 60; ++i) catalog.news[t.code].push_back({std::string(110, 'h'), storyLink(t.code, i + 1)});
+
+    std::string reply = replyFor(catalog, all);
+    model::Strip strip = model::readStrip(reply);
+    EXPECT_LE(reply.size(), kMaxReplyBytes + 64);
+    EXPECT_LE(strip.links.size(), kMaxReplyItems);
+    EXPECT_LT(strip.text.size(), 20000u);  // the ticker's strip text buffer
+    EXPECT_NE(strip.text.find("|{Top Stories:  |{hhh"), std::string::npos);  // quotes did not take it all
+}
+
+TEST(ReplyPrices, ParseAndFormatTicks) {
+    PriceUnit unit;
+    long long ticks = 0;
+    ASSERT_TRUE(parsePrice("101 1/4", unit, ticks));
+    EXPECT_EQ(unit, PriceUnit::Sixteenths);
+    EXPECT_EQ(ticks, 1620);
+    EXPECT_EQ(formatPrice(unit, 1624), "101 1/2");
+    EXPECT_EQ(formatPrice(unit, 95), "5 15/16");
+    EXPECT_EQ(formatPrice(unit, 896), "56");
+    ASSERT_TRUE(parsePrice("689.4", unit, ticks));
+    EXPECT_EQ(unit, PriceUnit::Hundredths);
+    EXPECT_EQ(formatPrice(unit, ticks), "689.40");
+
+    ASSERT_TRUE(parseChange("-1 1/8", PriceUnit::Sixteenths, ticks));
+    EXPECT_EQ(ticks, -18);
+    EXPECT_EQ(formatChange(PriceUnit::Sixteenths, ticks), "-1 1/8");
+    EXPECT_EQ(formatChange(PriceUnit::Hundredths, 0), "0");
+    EXPECT_EQ(formatChange(PriceUnit::Hundredths, 3251), "+32.51");
+
+    for (const char* bad : {"", "1/3", "12 5/4", "abc", "1.234", "-5", "99999999999999999"})
+        EXPECT_FALSE(parsePrice(bad, unit, ticks)) << bad;
+    EXPECT_FALSE(parseChange("1/2", PriceUnit::Sixteenths, ticks));  // a change needs its sign
+}
+
+}  // namespace
+}  // namespace portal
