@@ -55,6 +55,12 @@ def make_template():
     subprocess.run(["timeout", "-k", "5", "180", "wine", "wineboot", "-i"], env=env,
                    stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, check=False)
+    # Without a window manager, Wine waits about 2 s for every activated top-level window
+    # to be withdrawn when it closes; unmanaged windows close at once.
+    subprocess.run(["timeout", "-k", "5", "60", "wine", "reg", "add",
+                    r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
+                   env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
     subprocess.run(["timeout", "60", "wineserver", "-w"], env=env, check=False)
     if not (TEMPLATE / "system.reg").exists():
         raise RuntimeError("wineboot did not make a prefix")
