@@ -55,25 +55,33 @@ class Placement(unittest.TestCase):
         self.tray(REMOVE_FOREIGN, icon)
         self.assertTrue(self.screen_x_becomes(x0, timeout=1.5), self.ticker_row())
 
+    def against_the_clock(self):
+        return self.ticker_row()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
+
     def test_keeps_its_distance_from_the_clock_when_an_older_icon_goes(self):
         self.start("--foreign", "1")
-        right = self.ticker_row()["rect"][2]
+        area = self.row("TrayNotifyWnd")["cw"]
+        x = self.ticker_row()["rel"][0]
+        self.assertTrue(self.against_the_clock())
         self.tray(REMOVE_FOREIGN, 0)
-        # The area narrows and shifts right by 20; the ticker stays against the clock.
+        # The area is now narrower than the baseline: no growth, and the ticker moves within
+        # the area so that it stays against the clock.
         self.assertTrue(self.session.wait_for(
-            lambda: self.ticker_row()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
-            and self.ticker_row()["rect"][2] == right + 20, 2), self.ticker_row())
+            lambda: self.row("TrayNotifyWnd")["cw"] == area - 20 and
+            self.ticker_row()["rel"][0] == x - 20, 2), self.ticker_row())
+        self.assertTrue(self.against_the_clock())
 
     def test_waits_while_an_auto_hidden_taskbar_is_slid_away(self):
-        self.start()
+        self.start("--foreign", "1")
         placed = self.ticker_row()["rel"]
         self.tray(SLIDE_AWAY)
-        self.tray(ADD_FOREIGN, 20)
+        self.tray(REMOVE_FOREIGN, 0)
         self.session.wait_for(lambda: False, 1.5)  # three placement ticks
         self.assertEqual(placed, self.ticker_row()["rel"], "moved while the taskbar was away")
         self.tray(SLIDE_BACK)
         self.assertTrue(self.session.wait_for(
-            lambda: self.ticker_row()["rect"][2] == self.row("TrayClockWClass")["rect"][0], 2))
+            lambda: self.ticker_row()["rel"][0] == placed[0] - 20, 2), self.ticker_row())
+        self.assertTrue(self.against_the_clock())
 
     def test_expanded_bar_and_back(self):
         self.start()
