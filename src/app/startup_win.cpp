@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/embed_rules.h"
@@ -19,9 +20,10 @@
 
 // The records we hand the shell have the sizes of the era's 32-bit shell; the 64-bit build
 // has wider handles, so only the i686 build can hold them to those numbers.
+// The SDK's _V1_SIZE macros are not constant expressions, so they are spelled out here.
 #if defined(__i386__)
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "notification icon record of the era");
-static_assert(TTTOOLINFOA_V1_SIZE == 40, "tool record of the era");
+static_assert(offsetof(NOTIFYICONDATAA, szTip) + 64 == 88, "notification icon record of the era");
+static_assert(offsetof(TTTOOLINFOA, lpszText) + sizeof(char*) == 40, "tool record of the era");
 static_assert(sizeof(APPBARDATA) == 36, "taskbar record of the era");
 #endif
 
