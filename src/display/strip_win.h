@@ -6,9 +6,13 @@
 
 #include <cstdint>
 
-// Appends a LinkEntry whose rightEdge is the width of textSoFar (ended by "|" at the link).
+// Appends a LinkEntry whose rightEdge is the width of textSoFar (the start of ContentBuffer,
+// ended by "|" at the link; read up to its zero byte, at most kContentBufferSize bytes).
+// A full link table drops the link.
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart);
-// Sets WrapWidth for DisplayText and repeats it across the screen. Call inside a hand-over.
+// Sets WrapWidth for DisplayText and repeats it across the screen, never past the end of
+// DisplayText. Call inside a hand-over.
 void MeasureAndExtendDisplay(HWND window);
-// Draws one frame of the strip from text (the scroll tick's copy) and moves it one pixel.
+// Draws one frame of the strip from text (the scroll tick's copy, read up to its zero byte, at
+// most kDisplayTextSize bytes; left as it was) and moves the strip one pixel.
 void PaintStrip(HDC dc, HWND window, char* text);

@@ -1,0 +1,144 @@
+// The scroll period and the repetition of the strip text across the screen, against a fake
+// measurement: label characters 7 pixels, value characters 9, a whole text 7 per character.
+#include "display/strip_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "feed/content_model.h"
+
+namespace {
+
+int32_t SegmentWidth(void*, const StripPiece& p) {
+    return static_cast<int32_t>(p.length) * (p.value ? 9 : 7);
+}
+int32_t WholeWidth(void* calls, const char*, size_t length) {
+    if (calls) ++*static_cast<int*>(calls);
+    return static_cast<int32_t>(length) * 7;
+}
+int32_t Invisible(void*, const char*, size_t) {
+    return 0;
+}
+
+const StripWalker kSegments{nullptr, SegmentWidth, nullptr, nullptr};
+const WholeTextMeasure kWhole{nullptr, WholeWidth};
+
+std::string Piece(const std::string& text, int32_t screenWidth) {
+    char piece[kRepeatPieceSize];
+    size_t n = MakeRepeatPiece(text.data(), text.size(), screenWidth, piece, sizeof piece);
+    EXPECT_EQ(n, std::strlen(piece));
+    return std::string(piece, n);
+}
+
+// A DisplayText-sized buffer holding text; extends it and returns the scroll period.
+struct Display {
+    std::vector<char> buffer = std::vector<char>(kDisplayTextSize, 0);
+    explicit Display(const std::string& text) {
+        std::memcpy(buffer.data(), text.data(), text.size());
+    }
+    int32_t Extend(int32_t screenWidth, const WholeTextMeasure& whole = kWhole) {
+        return MeasureAndExtend(buffer.data(), buffer.size(), screenWidth, kSegments, whole);
+    }
+    std::string Text() const {
+        return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    }
+};
+
+TEST(StripRepeatPiece, ShortTextsRepeatWholeLongOnesTheirFirst300AndABar) {
+    EXPECT_EQ(std::string(204, 'x'), Piece(std::string(204, 'x'), 1024)); // 1024 / 5 = 204
+    EXPECT_EQ(std::string(205, 'x') + "|", Piece(std::string(205, 'x'), 1024));
+    std::string long_text = std::string(300, 'a') + std::string(500, 'b');
+    EXPECT_EQ(std::string(300, 'a') + "|", Piece(long_text, 1024));
+    EXPECT_EQ("ab|", Piece("ab", 0)); // no screen: the cut rule, though nothing is appended
+}
+
+TEST(StripRepeatPiece, AWholeTextLongerThanThePieceIsCut) {
+    std::string text(6000, 'w');
+    EXPECT_EQ(kRepeatPieceSize - 1, Piece(text, 40000).size()); // 40000 / 5 = 8000 >= 6000
+    char tiny[1] = {'x'};
+    EXPECT_EQ(0u, MakeRepeatPiece("abc", 3, 1024, tiny, sizeof tiny));
+    EXPECT_EQ(0, tiny[0]);
+}
+
+TEST(StripLayout, WrapWidthIsTheSegmentSumPlusEight) {
+    Display d("a|b|c|");
+    EXPECT_EQ(14 + 18 + 14 + 8, d.Extend(1024)); // a and c in the label font, b in the value font
+    Display empty("");
+    EXPECT_EQ(8, empty.Extend(1024));
+    EXPECT_EQ("", empty.Text()); // no copy of nothing
+    EXPECT_EQ(8, WrapWidthFor(0));
+    EXPECT_EQ(kStripXLimit + 8, WrapWidthFor(0x7fffffff));
+}
+
+TEST(StripLayout, CopiesGoOnUntilTheTextBeforeTheLastIsAsWideAsTheScreen) {
+    Display d("ab|"); // 21 pixels measured whole; repeated whole on a 100-pixel screen
+    d.Extend(100);
+    // Before each copy: 21, 42, 63, 84 (narrower, go on), 105 (wide enough, last copy).
+    std::string expected;
+    for (int i = 0; i < 6; ++i)
+        expected += "ab|";
+    EXPECT_EQ(expected, d.Text());
+}
+
+TEST(StripLayout, ATextWiderThanTheScreenStillGetsExactlyOneCopy) {
+    std::string text = std::string(250, 'x') + "|" + std::string(100, 'y') + "|";
+    Display d(text);
+    d.Extend(1024);
+    EXPECT_EQ(text + std::string(250, 'x') + "|" + std::string(49, 'y') + "|", d.Text());
+}
+
+TEST(StripLayout, NoScreenMeansNoCopy) {
+    for (int32_t width : {0, -5}) {
+        Display d("a|b|");
+        EXPECT_EQ(14 + 18 + 8, d.Extend(width));
+        EXPECT_EQ("a|b|", d.Text());
+    }
+}
+
+TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {
+    // A screen that is never filled (so wide that the text repeats whole): copies stop when
+    // the next would not fit.
+    std::string text = std::string(400, 'n') + "|";
+    Display d(text);
+    d.Extend(0x7fffffff);
+    size_t length = d.Text().size();
+    EXPECT_LT(length, size_t(kDisplayTextSize));
+    EXPECT_GE(length + text.size(), size_t(kDisplayTextSize));
+    EXPECT_EQ(0u, length % text.size()); // whole copies only
+
+    Display full(std::string(kDisplayTextSize - 1, 'f')); // 19999 bytes: no room
+    full.Extend(1024);
+    EXPECT_EQ(size_t(kDisplayTextSize - 1), full.Text().size());
+
+    Display unterminated(std::string(kDisplayTextSize, 'u'));
+    unterminated.Extend(1024);
+    EXPECT_EQ(0, unterminated.buffer.back()); // ended at the buffer's end
+}
+
+TEST(StripLayout, HostileTextsStayBounded) {
+    Display bars(std::string(kDisplayTextSize - 1, '|'));
+    EXPECT_EQ(7 * (kDisplayTextSize / 2) + 9 * (kDisplayTextSize / 2 - 1) + 8, bars.Extend(1024));
+    EXPECT_EQ(size_t(kDisplayTextSize - 1), bars.Text().size());
+
+    Display segment("L|" + std::string(6000, 's') + "|"); // cut to the segment buffer
+    EXPECT_EQ(14 + 9 * int32_t(kSegmentBufferSize - 1) + 8, segment.Extend(1024));
+    EXPECT_EQ(6003u + 301u, segment.Text().size());
+
+    // A text that measures nothing cannot fill the screen: one copy, not a full buffer.
+    Display invisible("\x01");
+    int calls = 0;
+    invisible.Extend(1024, WholeTextMeasure{&calls, Invisible});
+    EXPECT_EQ("\x01\x01", invisible.Text());
+}
+
+TEST(StripLayout, TheWholeTextIsMeasuredOncePerCopy) {
+    Display d("ab|");
+    int calls = 0;
+    d.Extend(100, WholeTextMeasure{&calls, WholeWidth});
+    EXPECT_EQ(5, calls);
+}
+
+} // namespace

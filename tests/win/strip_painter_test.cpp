@@ -1,0 +1,368 @@
+// The strip painter in a real window of this process: frames are read back from the window's
+// device context and compared with the text drawn on its own in the same font and colours at
+// the place where it belongs. Everything the frame must not touch is pre-filled with a
+// sentinel colour.
+#include <windows.h>
+#include <winternl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/ticker_host_win.h"
+#include "display/strip_win.h"
+#include "feed/content_model.h"
+#include "settings/settings.h"
+#include "shell/strip_fonts_win.h"
+
+namespace {
+
+constexpr int kWidth = 600, kHeight = 24;
+constexpr COLORREF kSentinel = RGB(90, 60, 120);
+constexpr COLORREF kBackground = RGB(10, 20, 30);
+constexpr COLORREF kSymbol = RGB(250, 200, 0);
+constexpr COLORREF kQuoteUp = RGB(0, 240, 16);
+constexpr COLORREF kSports = RGB(200, 40, 160);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+
+// Pixels of a device context, read through a 32-bit DIB section.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<uint32_t> bits;
+
+    COLORREF At(int x, int y) const {
+        uint32_t v = bits[y * width + x];
+        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
+    }
+    void Paste(const Pixels& piece, int left, int top) {
+        for (int y = 0; y < piece.height; ++y)
+            for (int x = 0; x < piece.width; ++x)
+                if (left + x >= 0 && left + x < width && top + y >= 0 && top + y < height)
+                    bits[(top + y) * width + left + x] = piece.bits[y * piece.width + x];
+    }
+};
+
+// Runs draw on a w x h DIB section and returns what it holds afterwards.
+template <class Draw> Pixels OnDib(int w, int h, Draw draw) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    draw(dc);
+    GdiFlush();
+    Pixels p{
+        w, h,
+        std::vector<uint32_t>(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h)};
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(dib);
+    return p;
+}
+
+// A segment drawn on its own, opaque, at the top left corner: what the strip should show.
+struct Alone {
+    Pixels pixels;
+    int width;
+};
+Alone DrawAlone(HFONT font, COLORREF color, const char* text) {
+    int width = 0;
+    Pixels p = OnDib(kWidth, kHeight, [&](HDC dc) {
+        RECT all{0, 0, kWidth, kHeight};
+        HBRUSH brush = CreateSolidBrush(kBackground);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE size;
+        GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+        width = size.cx;
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, kBackground);
+        SetTextColor(dc, color);
+        TextOutA(dc, 0, 0, text, static_cast<int>(std::strlen(text)));
+        SelectObject(dc, old);
+    });
+    p.width = width; // keep only the segment's own cell
+    for (int y = 0; y < kHeight; ++y)
+        std::memmove(&p.bits[y * width], &p.bits[y * kWidth], width * sizeof(uint32_t));
+    p.bits.resize(width * kHeight);
+    return Alone{p, width};
+}
+
+// Live GDI objects of this process, or -1 when they cannot be counted. GetGuiResources where
+// the system counts them; Wine does not, but keeps the handle table that the process
+// environment block points to, as Windows does, and a live entry there has a nonzero type.
+int GdiObjectCount() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
+    struct Entry {
+        UINT64 object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type;
+        UCHAR flags;
+        UINT64 user;
+    };
+    static_assert(sizeof(Entry) == 24, "handle table entry");
+    using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr))
+        return -1;
+    const BYTE* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
+    const Entry* table =
+        *reinterpret_cast<const Entry* const*>(peb + (sizeof(void*) == 8 ? 0xf8 : 0x94));
+    if (!table) return -1;
+    auto count = [table] {
+        int live = 0;
+        for (int i = 0; i < 0x10000; ++i)
+            live += table[i].type != 0;
+        return live;
+    };
+    // Trust the table only if one brush more shows as one entry more.
+    const int before = count();
+    HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+    const bool counts = count() == before + 1;
+    DeleteObject(probe);
+    return counts && count() == before ? before : -1;
+}
+
+LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_ERASEBKGND) return 1;
+    if (m == WM_PAINT) {
+        ValidateRect(w, nullptr);
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+class StripPainter : public testing::Test {
+  protected:
+    static HWND window;
+
+    static void SetUpTestSuite() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = QuietProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "StripPainterTest";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripPainterTest", "",
+                                 WS_POPUP | WS_VISIBLE, 100, 100, kWidth, kHeight, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        UpdateWindow(window);
+        Pump();
+        CreateStripFonts(window);
+    }
+    static void TearDownTestSuite() {
+        DeleteStripFonts();
+        DestroyWindow(window);
+    }
+    static void Pump() {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageA(&msg);
+    }
+
+    void SetUp() override {
+        saved = TickerSettings;
+        TickerSettings.colors[kBackgroundColor] = kBackground;
+        TickerSettings.colors[kSymbolColor] = kSymbol;
+        TickerSettings.colors[kQuoteUpColor] = kQuoteUp;
+        TickerSettings.colors[kSportsColor] = kSports;
+        ScreenSaverWindow = nullptr;
+        ScrollOffset = 0;
+        WrapWidth = 5000;
+        ScrollForward = 1;
+    }
+    void TearDown() override {
+        TickerSettings = saved;
+        ScreenSaverWindow = nullptr;
+        ScrollOffset = 0;
+        WrapWidth = 0;
+    }
+
+    // Fills the window with the sentinel, paints one frame of text and reads the window back.
+    static Pixels PaintOnce(const std::string& text) {
+        std::vector<char> copy(kDisplayTextSize, 0);
+        std::memcpy(copy.data(), text.data(), std::min<size_t>(text.size(), copy.size() - 1));
+        return PaintCopy(copy.data());
+    }
+    static Pixels PaintCopy(char* copy) {
+        HDC dc = GetDC(window);
+        RECT all{0, 0, kWidth, kHeight};
+        HBRUSH brush = CreateSolidBrush(kSentinel);
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        PaintStrip(dc, window, copy);
+        Pixels p = OnDib(kWidth, kHeight,
+                         [&](HDC mem) { BitBlt(mem, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY); });
+        ReleaseDC(window, dc);
+        return p;
+    }
+
+    // The frame the strip should show: sentinel outside the clip, background inside it, and
+    // each segment pasted where it belongs.
+    static Pixels Expected(int clipLeft, const std::vector<std::pair<Alone, POINT>>& pieces) {
+        Pixels inside = OnDib(kWidth, kHeight, [](HDC dc) {
+            RECT all{0, 0, kWidth, kHeight};
+            HBRUSH brush = CreateSolidBrush(kBackground);
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+        });
+        for (const auto& [piece, at] : pieces)
+            inside.Paste(piece.pixels, at.x, at.y);
+        Pixels sentinel = OnDib(kWidth, kHeight, [](HDC dc) {
+            RECT all{0, 0, kWidth, kHeight};
+            HBRUSH brush = CreateSolidBrush(kSentinel);
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+        });
+        for (int y = 1; y < kHeight - 1; ++y)
+            for (int x = clipLeft; x < kWidth - 77; ++x)
+                sentinel.bits[y * kWidth + x] = inside.bits[y * kWidth + x];
+        return sentinel;
+    }
+
+    static void ExpectSame(const Pixels& expected, const Pixels& actual) {
+        int wrong = 0, firstX = -1, firstY = -1;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                if (expected.At(x, y) != actual.At(x, y) && wrong++ == 0) firstX = x, firstY = y;
+        EXPECT_EQ(0, wrong) << "first difference at (" << firstX << "," << firstY << "): want "
+                            << std::hex << expected.At(firstX, firstY) << " got "
+                            << actual.At(firstX, firstY);
+    }
+
+    static int CountColor(const Pixels& p, COLORREF color, int x0, int x1) {
+        int n = 0;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += p.At(x, y) == color;
+        return n;
+    }
+
+    // Topmost row that holds color, or -1.
+    static int TopRow(const Pixels& p, COLORREF color) {
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                if (p.At(x, y) == color) return y;
+        return -1;
+    }
+
+    TickerSettingsData saved;
+};
+HWND StripPainter::window;
+
+TEST_F(StripPainter, LabelInSymbolColourAtTopValueInItsMarkerColourThreeLower) {
+    Alone label = DrawAlone(LabelFont, kSymbol, "IBM ");
+    Alone value = DrawAlone(ValueFont, kQuoteUp, "1 1/2 ");
+    Pixels frame = PaintOnce("IBM|+1 1/2|");
+    ExpectSame(Expected(10, {{label, {11, 0}}, {value, {11 + label.width, 3}}}), frame);
+
+    // The same, said plainly: both colours are there, and the value's ink starts 3 rows lower
+    // than it does when drawn at the top.
+    EXPECT_GT(CountColor(frame, kSymbol, 11, 11 + label.width), 20);
+    EXPECT_GT(CountColor(frame, kQuoteUp, 11 + label.width, kWidth - 77), 20);
+    EXPECT_EQ(TopRow(value.pixels, kQuoteUp) + 3, TopRow(frame, kQuoteUp));
+    EXPECT_EQ(1, ScrollOffset.load());
+}
+
+TEST_F(StripPainter, MarkedLabelAndUnmarkedValue) {
+    Alone label = DrawAlone(LabelFont, kSymbol, "NEWS ");
+    Alone value = DrawAlone(ValueFont, kWhite, "#5 pick ");
+    Alone sports = DrawAlone(ValueFont, kSports, "Cup ");
+    Alone next = DrawAlone(LabelFont, kSymbol, "X ");
+    Pixels frame = PaintOnce("@NEWS|#5 pick|X|@Cup|tail");
+    int x = 11;
+    ExpectSame(Expected(10, {{label, {x, 0}},
+                             {value, {x + label.width, 3}},
+                             {next, {x + label.width + value.width, 0}},
+                             {sports, {x + label.width + value.width + next.width, 3}}}),
+               frame);
+}
+
+TEST_F(StripPainter, ScrolledTextIsClippedAtTheLeftBorder) {
+    ScrollOffset = 6;
+    Alone label = DrawAlone(LabelFont, kSymbol, "WWWW ");
+    Alone value = DrawAlone(ValueFont, kQuoteUp, "up ");
+    Pixels frame = PaintOnce("WWWW|+up|");
+    ExpectSame(Expected(10, {{label, {5, 0}}, {value, {5 + label.width, 3}}}), frame);
+    EXPECT_EQ(7, ScrollOffset.load());
+}
+
+TEST_F(StripPainter, OverTheScreenSaverTheTextStartsAtZeroAndTheClipAtOne) {
+    ScreenSaverWindow = window; // any window: the ticker is shown over a screen saver
+    Alone label = DrawAlone(LabelFont, kSymbol, "WWWW ");
+    Pixels frame = PaintOnce("WWWW|");
+    ExpectSame(Expected(1, {{label, {0, 0}}}), frame);
+    EXPECT_EQ(kSentinel, frame.At(0, 5));
+}
+
+TEST_F(StripPainter, EmptyTextDrawsBackgroundAndStillMoves) {
+    ScrollForward = 0;
+    WrapWidth = 300;
+    ExpectSame(Expected(10, {}), PaintOnce(""));
+    EXPECT_EQ(299, ScrollOffset.load()); // backward from 0 wraps to WrapWidth - 1
+    ExpectSame(Expected(10, {}), PaintOnce("no bar at all"));
+}
+
+TEST_F(StripPainter, TheCopyIsLeftAsItWas) {
+    std::vector<char> copy(kDisplayTextSize, 0);
+    const char text[] = "A|+B|C|{D|rest";
+    std::memcpy(copy.data(), text, sizeof text);
+    std::vector<char> before = copy;
+    PaintCopy(copy.data());
+    EXPECT_EQ(before, copy);
+}
+
+TEST_F(StripPainter, AWindowTooNarrowForTheStripIsLeftAlone) {
+    SetWindowPos(window, nullptr, 0, 0, 60, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    Pixels frame = PaintOnce("IBM|+1|");
+    SetWindowPos(window, nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    EXPECT_EQ(60 * kHeight, CountColor(frame, kSentinel, 0, 60));
+}
+
+TEST_F(StripPainter, HostileTextsDrawBoundedFrames) {
+    // Bars only, no zero byte inside the copy's 20000 bytes, and one 6000-byte segment.
+    std::vector<char> bars(kDisplayTextSize, '|');
+    PaintCopy(bars.data());
+    EXPECT_LE(PenX.load(), kWidth + 50); // drawing stopped at the window's right edge
+
+    std::string big = "L|+" + std::string(6000, 'v') + "|R|";
+    Pixels frame = PaintOnce(big);
+    EXPECT_GT(CountColor(frame, kQuoteUp, 11, kWidth - 77), 100);
+    EXPECT_GT(PenX.load(), kWidth);
+}
+
+TEST_F(StripPainter, TheWindowContextKeepsNothingOfThePainters) {
+    HDC dc = GetDC(window);
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    int mode = GetBkMode(dc);
+    char copy[] = "IBM|+1|MSFT|-2|";
+    PaintStrip(dc, window, copy);
+    HRGN probe = CreateRectRgn(0, 0, 1, 1);
+    EXPECT_EQ(0, GetClipRgn(dc, probe)); // no clip left behind
+    DeleteObject(probe);
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(mode, GetBkMode(dc));
+    ReleaseDC(window, dc);
+}
+
+TEST_F(StripPainter, EveryGdiObjectIsGivenBack) {
+    const int objects = GdiObjectCount();
+    if (objects <= 0) GTEST_SKIP() << "this system does not count GDI objects";
+    HDC dc = GetDC(window);
+    char copy[] = "IBM|+1|MSFT|-2|";
+    for (int i = 0; i < 500; ++i)
+        PaintStrip(dc, window, copy);
+    char empty[] = "";
+    PaintStrip(dc, window, empty);
+    ReleaseDC(window, dc);
+    EXPECT_EQ(objects, GdiObjectCount());
+}
+
+} // namespace
