@@ -33,3 +33,6 @@ set(WIN32_BIN ${CMAKE_BINARY_DIR}/win-i686 CACHE INTERNAL "i686 Windows binaries
 add_subdirectory(tools/portal)
 add_subdirectory(tests/unit)
 add_subdirectory(tests/e2e)
+if(TICKER_FUZZ)
+    add_subdirectory(tests/fuzz)
+endif()
