@@ -6,7 +6,6 @@ the expanded ticker into out/.
 """
 import argparse
 import os
-import re
 import subprocess
 import sys
 import time
@@ -15,8 +14,8 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 import winetest as w  # noqa: E402
+from portal import Portal  # noqa: E402
 
-PORTAL = w.BUILD / "tools" / "portal" / "portal"
 DEMO_EXE = w.WIN_BIN / "tools" / "demo" / "TickerDemo.exe"
 IDM_EXPAND = 40008
 WM_COMMAND = 0x0111
@@ -27,19 +26,6 @@ def display_is_usable(display):
         return False
     return subprocess.run(["xdpyinfo", "-display", display], stdout=subprocess.DEVNULL,
                           stderr=subprocess.DEVNULL).returncode == 0
-
-
-def start_portal(session):
-    log = session.work / "portal.out"
-    session.spawn_native(PORTAL, "--port", "0", "--seed", "1995", "--log",
-                         session.work / "requests.log", log=log)
-    deadline = time.time() + 20
-    while time.time() < deadline:
-        match = re.search(rb"listening on 127\.0\.0\.1:(\d+)", log.read_bytes())
-        if match:
-            return int(match.group(1))
-        time.sleep(0.1)
-    raise RuntimeError("the portal did not start")
 
 
 def crop(src, dst, geometry):
@@ -55,13 +41,13 @@ def main():
     live = not args.headless and display_is_usable(os.environ.get("DISPLAY"))
     session = w.WineSession("demo", display=os.environ["DISPLAY"] if live else True)
     try:
-        port = start_portal(session)
-        session.env["http_proxy"] = f"http://127.0.0.1:{port}"
+        portal = Portal(session, "portal", "--seed", "1995")
+        session.env["http_proxy"] = portal.proxy
         ticker = session.spawn(DEMO_EXE, timeout=24 * 3600)
         if not session.wait_window("Ticker"):
             raise RuntimeError("the ticker did not start")
         if live:
-            print(f"Ticker is running on {os.environ['DISPLAY']} (portal on port {port}); "
+            print(f"Ticker is running on {os.environ['DISPLAY']} (portal on port {portal.port}); "
                   "Ctrl-C or its menu's Exit ends it.")
             try:
                 ticker.wait()

@@ -4,7 +4,6 @@ portal the way any WinINet program reaches a proxy: through the http_proxy varia
 import json
 import random
 import re
-import subprocess
 import sys
 import time
 import unittest
@@ -14,9 +13,9 @@ from urllib.parse import urlsplit
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
 import winetest as w  # noqa: E402
+from portal import Portal  # noqa: E402
 
 KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
-PORTAL_EXE = w.BUILD / "tools" / "portal" / "portal"
 WM_NULL = 0x0000
 WM_TIMER = 0x0113
 REFRESH_TIMER = 3
@@ -34,38 +33,6 @@ def address(request):
     parts = urlsplit(request["target"])
     assert parts.scheme == "http" and parts.port in (None, 80), request["target"]
     return parts.hostname + parts.path + ("?" + parts.query if parts.query else "")
-
-
-class Portal:
-    """One run of the portal server, stopped by stop() (and by the session's close())."""
-
-    def __init__(self, session, name, *options, port=0):
-        self.session = session
-        self.log = session.work / f"{name}.log"
-        self.out = session.work / f"{name}.out"
-        self.log.write_text("")
-        self.proc = session.spawn_native(PORTAL_EXE, "--port", port, "--log", self.log,
-                                         *options, log=self.out)
-        match = session.wait_for(lambda: re.search(
-            r"portal listening on 127\.0\.0\.1:(\d+)",
-            self.out.read_text(errors="replace") if self.out.exists() else ""), 15)
-        if not match:
-            self.stop()
-            raise RuntimeError(f"portal did not start: {self.out.read_text(errors='replace')}")
-        self.port = int(match.group(1))
-
-    def requests(self):
-        lines = self.log.read_text(errors="replace").splitlines()
-        return [json.loads(line) for line in lines if line.strip()]
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
 
 
 class Feed(unittest.TestCase):

@@ -147,6 +147,8 @@ class WineSession:
                                  *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=out, stderr=subprocess.STDOUT if log else out,
                                 start_new_session=True)
+        if log:
+            out.close()  # the child has its own copy
         self._procs.append(proc)
         return proc
 
@@ -155,6 +157,8 @@ class WineSession:
         out = open(log, "ab") if log else subprocess.DEVNULL
         proc = subprocess.Popen([str(c) for c in cmd], stdin=subprocess.DEVNULL, stdout=out,
                                 stderr=subprocess.STDOUT, start_new_session=True, **kw)
+        if log:
+            out.close()
         self._procs.append(proc)
         return proc
 

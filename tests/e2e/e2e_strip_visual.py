@@ -1,0 +1,110 @@
+"""What a person sees: the real ticker (taskbar stand-in in its own process, so Wine shows the
+docked strip) with content from the portal, in the colours of the settings, scrolling at its
+speed; and the expanded bar with the information line below the strip."""
+import sys
+import time
+from collections import Counter
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
+import winetest as w  # noqa: E402
+from portal import Portal  # noqa: E402
+from screen import Region, leftward_shift  # noqa: E402
+
+KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
+DEMO_EXE = w.WIN_BIN / "tools" / "demo" / "TickerDemo.exe"
+WM_COMMAND, IDM_EXPAND = 0x0111, 40008
+SCREEN_W, SCREEN_H = w.SCREEN
+
+# Colours no default uses, so the checks cannot pass by accident (COLORREF: 0x00BBGGRR).
+BACKGROUND = (10, 20, 40)
+SYMBOL = (250, 200, 0)
+UP = (0, 230, 120)
+DOWN = (240, 60, 90)
+
+
+def colorref(rgb):
+    r, g, b = rgb
+    return r | (g << 8) | (b << 16)
+
+
+class StripVisual(unittest.TestCase):
+    def setUp(self):
+        self.session = w.WineSession(f"visual_{self._testMethodName}")
+        self.addCleanup(self.session.close)
+        s = self.session
+        for name, value in (("US Headlines", 1), ("Stock Quotes", 1), ("Ticker Speed", 2),
+                            ("Ticker Background Color", colorref(BACKGROUND)),
+                            ("SYMBOL Color", colorref(SYMBOL)),
+                            ("Quote UP Color", colorref(UP)),
+                            ("Quote DOWN Color", colorref(DOWN))):
+            s.reg_add(KEY, name, value)
+        self.portal = Portal(s, "portal", "--frozen")
+        self.addCleanup(self.portal.stop)
+        s.env["http_proxy"] = self.portal.proxy
+        s.spawn(DEMO_EXE)
+        self.assertTrue(s.wait_window("Ticker"))
+        self.assertTrue(s.wait_for(lambda: any("/zrt/update" in r["target"]
+                                               for r in self.portal.requests()), 30))
+        time.sleep(2)  # the reply is handed over and scrolls
+
+    def ticker(self):
+        return self.session.windows("Ticker")[0]
+
+    def shots(self, count, crop):
+        """count screenshots about a second apart, each cropped; with their times."""
+        regions = []
+        for i in range(count):
+            if i:
+                time.sleep(1.0)
+            png = self.session.work / f"shot{i}.png"
+            self.session.screenshot(png)
+            regions.append((time.monotonic(), Region(png, *crop)))
+        return regions
+
+    def check_scrolling(self, shots):
+        for (t0, a), (t1, b) in zip(shots, shots[1:]):
+            expected = 40 * (t1 - t0)  # speed 2: two pixels every 50 ms
+            moved = leftward_shift(a, b, max_shift=int(expected * 2))
+            # Timers run late on a loaded machine; the text must move left at about that pace.
+            self.assertGreater(moved, 0.5 * expected)
+            self.assertLess(moved, 1.3 * expected)
+
+    def check_colors(self, shots):
+        seen = sum((region.colors() for _, region in shots), start=Counter())
+        self.assertEqual(BACKGROUND, seen.most_common(1)[0][0])
+        for color in (SYMBOL, UP, DOWN):
+            self.assertGreater(seen[color], 30, f"{color} not on the strip: {seen.most_common(8)}")
+        for default in ((0, 255, 0), (255, 0, 0), (0, 0, 0)):  # the default up, down, background
+            self.assertLess(seen[default], 5)
+
+    def test_docked_strip_scrolls_in_the_colours_of_the_settings(self):
+        left, top, right, bottom = self.ticker()["rect"]
+        # The strip inside its frame: right of "Next Topic", left of the button panel.
+        crop = (left + 12, top + 1, right - left - 12 - 78, bottom - top - 2)
+        shots = self.shots(4, crop)
+        self.check_scrolling(shots)
+        self.check_colors(shots)
+
+    def test_expanded_bar_scrolls_with_the_information_line_below(self):
+        h = self.ticker()["ch"]
+        self.session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
+        self.assertTrue(self.session.wait_for(lambda: self.session.windows("SSBar"), 5))
+        time.sleep(0.6)
+        top = SCREEN_H - h - 9
+        strip = (12, top + 1, SCREEN_W - 12 - 78, h - 2)
+        shots = self.shots(3, strip)
+        self.check_scrolling(shots)
+        self.check_colors(shots)
+        # The information line: white text on black, at the left ("LAST UPDATED: ..."), in
+        # the middle ("Double-Click for Details") and at the right (the delay notice).
+        line = Region(self.session.work / "shot2.png", 0, top + h - 1, SCREEN_W, 10)
+        for x0 in (0, SCREEN_W // 2 - 80, SCREEN_W - 200):
+            part = Region(self.session.work / "shot2.png", x0, top + h - 1, 160, 10).colors()
+            self.assertGreater(part[(255, 255, 255)], 20, f"no text at x={x0}")
+        self.assertGreater(line.colors()[(0, 0, 0)], line.width * line.height // 2)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
