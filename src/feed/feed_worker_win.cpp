@@ -98,7 +98,10 @@ void StampUpdate(HWND window) {
 }
 
 void Refresh(HWND window, char* content) {
-    if (FirstRefresh) RunUpdateCheck(window);
+    if (FirstRefresh) {
+        RunUpdateCheck(window);
+        if (!IsWindow(window)) return;  // a newer build took over and closed the ticker
+    }
 
     HINTERNET internet = OpenInternet();
     if (!internet) {

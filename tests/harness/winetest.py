@@ -84,6 +84,7 @@ class WineSession:
         self.work.mkdir(parents=True)
         self.prefix = self.work / "prefix"
         self._procs = []
+        self._runs = 0
         self._xvfb = None
         self.display = None
         self._copy_template()
@@ -132,10 +133,22 @@ class WineSession:
 
     # -- running programs ---------------------------------------------------------------------
     def run(self, exe, *args, timeout=30, check=False):
-        """Runs a Windows program to its end; returns the CompletedProcess (text output)."""
+        """Runs a Windows program to its end; returns the CompletedProcess (text output).
+
+        The output goes through files, not pipes: a Wine process that the program happens to
+        start (the desktop, a service) would inherit a pipe and keep it open for its whole life.
+        """
         cmd = ["timeout", "-k", "5", str(timeout), "wine", str(exe), *map(str, args)]
-        result = subprocess.run(cmd, env=self.env, stdin=subprocess.DEVNULL,
-                                capture_output=True, text=True, errors="replace")
+        self._runs += 1
+        out_path = self.work / f".run{self._runs}.out"
+        err_path = self.work / f".run{self._runs}.err"
+        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+            code = subprocess.run(cmd, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=err).returncode
+        result = subprocess.CompletedProcess(
+            cmd, code, out_path.read_text(errors="replace"), err_path.read_text(errors="replace"))
+        out_path.unlink()
+        err_path.unlink()
         if check and result.returncode != 0:
             raise RuntimeError(f"{exe} {args} failed: {result.returncode} {result.stderr}")
         return result
