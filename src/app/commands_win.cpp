@@ -2,6 +2,8 @@
 // the strip while SearchOpen is set. Window thread only.
 #include "app/commands_win.h"
 
+#include <cstddef>
+
 #include "app/messages.h"
 #include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
@@ -10,6 +12,11 @@
 #include "shell/browser_win.h"
 
 HWND SearchBoxWindow;
+
+// The menu item record of the era ends before the bitmap field that later shells added; the
+// shells of the time refuse a record of any other size. 44 bytes in the 32-bit build.
+constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
+static_assert(sizeof(void*) != 4 || kMenuItemInfoSize == 44, "menu item record of the era");
 
 namespace {
 
@@ -31,14 +38,21 @@ LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPa
 
 // Enter in the multi-line box adds a line and scrolls it down, which the box reports as
 // EN_VSCROLL. Scrolling back up may report once more; the toggle passes over that one.
+// The edit control reports that scroll from inside EM_SCROLL, so the report arrives here
+// nested: it only flips the toggle and does not scroll again. Scrolling again would go on
+// line by line up to the top, one report per line, and a second Enter would search twice.
 void OnSearchScroll(HWND window) {
+    static bool scrollingBack;
     if (!EnterToggle) {
         RECT client;
         GetClientRect(window, &client);
         OpenBrowserPage(client.right - 1, 1);  // a point in the logo area: the search page
     }
     EnterToggle = !EnterToggle;
+    if (scrollingBack) return;
+    scrollingBack = true;
     SendMessageA(SearchBoxWindow, EM_SCROLL, SB_LINEUP, 0);
+    scrollingBack = false;
 }
 
 void CreateSearchBox(HWND window) {
@@ -58,7 +72,7 @@ void ShowContextMenu(HWND window) {
     HMENU popup = GetSubMenu(menu, 0);
     if (FeedThreadRunning) {
         MENUITEMINFOA item = {};
-        item.cbSize = sizeof item;
+        item.cbSize = kMenuItemInfoSize;
         item.fMask = MIIM_STATE;
         item.fState = MFS_GRAYED;
         SetMenuItemInfoA(popup, IDM_UPDATE_NOW, FALSE, &item);

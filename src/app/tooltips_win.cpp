@@ -4,10 +4,16 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+
 #include "app/ticker_host_win.h"
 #include "feed/content_model.h"
 
 HWND TooltipWindows[kTooltipCount];
+
+// The era's tool record: 40 bytes in the 32-bit build.
+static_assert(sizeof(void*) != 4 || offsetof(TTTOOLINFOA, lpszText) + sizeof(char*) == 40,
+              "tool record of the era");
 
 namespace {
 

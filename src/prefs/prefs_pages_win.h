@@ -1,0 +1,39 @@
+// What the preferences pages, the About box and the maker's page share: the dialog
+// procedures, the sheet's ticker window, the answer to a property-sheet notification and the
+// bitmap button. Window thread only: the sheet is modal and every page runs inside it.
+#pragma once
+#include <windows.h>
+
+// The ticker window the sheet was opened for; the pages refresh, re-arm and repaint it.
+extern HWND SheetTicker;
+
+INT_PTR CALLBACK TickerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK NewsColorsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK SymbolsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK MakerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Called by ShowPreferences before the sheet opens: the Stock Symbols page fills its list box
+// once per opening.
+void BeginSymbolsOpening();
+
+// A page answers the notifications it handles through the dialog's message result.
+INT_PTR AnswerNotification(HWND page, LONG_PTR result);
+
+// Lets the sheet enable its Apply button: a page calls this when the user changes one of its
+// controls. Changes a page makes itself while it loads or shows back what it saved do not
+// count; such code runs inside a PageLoading scope.
+void MarkPageChanged(HWND page);
+struct PageLoading {
+    PageLoading();
+    ~PageLoading();
+    PageLoading(const PageLoading&) = delete;
+    PageLoading& operator=(const PageLoading&) = delete;
+};
+
+// Draws an owner-drawn button as a bitmap resource of width x height pixels at the top left
+// of a button-face background. The button's state does not change the picture.
+void DrawBitmapButton(const DRAWITEMSTRUCT* item, int bitmapId, int width, int height);
+
+// Moves window to the middle of reference, kept on the screen; size and z-order stay.
+void CentreWindow(HWND window, HWND reference);

@@ -1,0 +1,250 @@
+// The button panel and "Next Topic" button as drawn into a real window of this process. The
+// window's procedure hands paint and left-button messages to the ticker's own handlers, the
+// states change only through real messages sent to it, and what the buttons look like is read
+// back from the window's device context.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "app/buttons_win.h"
+#include "app/ticker_host_win.h"
+#include "settings/settings.h"
+
+namespace {
+
+constexpr int kWidth = 300, kHeight = 28;
+constexpr COLORREF kBackground = RGB(10, 20, 30);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+struct Picture {
+    std::vector<COLORREF> px;
+    COLORREF At(int x, int y) const { return px[y * kWidth + x]; }
+};
+
+LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: PaintChrome(window); return 0;
+    case WM_ERASEBKGND: EraseTickerBackground(reinterpret_cast<HDC>(wParam), window); return 1;
+    case WM_LBUTTONDOWN: PressButton(window, lParam); return 0;
+    case WM_MOUSEMOVE:
+        if (GetCapture() == window) TrackButtons(window, wParam, lParam);
+        return 0;
+    case WM_LBUTTONUP: ReleaseButton(window, lParam); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+class ChromeButtons : public testing::Test {
+  protected:
+    void SetUp() override {
+        WNDCLASSA wc = {};
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = ChromeTestProc;
+        wc.hInstance = ProgramInstance;
+        wc.lpszClassName = "ChromeButtonsTest";
+        RegisterClassA(&wc);
+        if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+        if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
+        if (!FacePen) FacePen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE));
+        TickerSettings.colors[kBackgroundColor] = kBackground;
+        TickerWidth = kWidth;
+        Expanded = 0;
+        ScreenSaverWindow = nullptr;
+        LogoState = SearchState = ExpandState = NextTopicState = 1;
+        window_ = CreateWindowExA(WS_EX_TOPMOST, "ChromeButtonsTest", "", WS_POPUP | WS_VISIBLE,
+                                  40, 40, kWidth, kHeight, nullptr, nullptr, ProgramInstance,
+                                  nullptr);
+        ASSERT_TRUE(window_);
+        RECT rc;
+        GetClientRect(window_, &rc);
+        ASSERT_EQ(kWidth, rc.right);
+        ASSERT_EQ(kHeight, rc.bottom);
+    }
+    void TearDown() override {
+        if (GetCapture() == window_) ReleaseCapture();
+        DestroyWindow(window_);
+        Expanded = 0;
+    }
+
+    void Send(UINT message, int x, int y, WPARAM keys) {
+        SendMessageA(window_, message, keys, MAKELPARAM(x, y));
+    }
+
+    // Lets the window paint what is pending, then copies its client area.
+    Picture Snap() {
+        UpdateWindow(window_);
+        MSG msg;
+        while (PeekMessageA(&msg, window_, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
+        HDC windowDc = GetDC(window_);
+        HDC memory = CreateCompatibleDC(windowDc);
+        BITMAPINFO bi{};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void* bits = nullptr;
+        HBITMAP dib = CreateDIBSection(windowDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, kWidth, kHeight, windowDc, 0, 0, SRCCOPY);
+        GdiFlush();
+        Picture p;
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            uint32_t v = static_cast<uint32_t*>(bits)[i];
+            p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
+        }
+        SelectObject(memory, old);
+        DeleteObject(dib);
+        DeleteDC(memory);
+        ReleaseDC(window_, windowDc);
+        return p;
+    }
+
+    // Takes the posted "Next Topic" jump off the queue, if there is one.
+    bool TakeTopicJump(WPARAM* wParam, LPARAM* lParam) {
+        MSG msg;
+        if (!PeekMessageA(&msg, window_, WM_HSCROLL, WM_HSCROLL, PM_REMOVE)) return false;
+        *wParam = msg.wParam;
+        *lParam = msg.lParam;
+        return true;
+    }
+
+    HWND window_ = nullptr;
+};
+
+// The arrow of "Next Topic": three columns 5, 3 and 1 pixels tall, from (x0 + 1, y0).
+std::set<std::pair<int, int>> ArrowPixels(int x0, int y0) {
+    std::set<std::pair<int, int>> arrow;
+    for (int y = y0; y < y0 + 5; ++y) arrow.insert({x0 + 1, y});
+    for (int y = y0 + 1; y < y0 + 4; ++y) arrow.insert({x0 + 2, y});
+    arrow.insert({x0 + 3, y0 + 2});
+    return arrow;
+}
+
+// Inside the face of the button: black exactly on the arrow, the button face elsewhere.
+void ExpectNextTopicFace(const Picture& p, int shift) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    auto arrow = ArrowPixels(3 + shift, (kHeight - 8) / 2 + 1 + shift);
+    for (int y = 3 + shift; y < kHeight - 3 + shift; ++y)
+        for (int x = 3 + shift; x < 8 + shift; ++x)
+            EXPECT_EQ(arrow.count({x, y}) ? kBlack : face, p.At(x, y))
+                << "at (" << x << ", " << y << "), shift " << shift;
+}
+
+TEST_F(ChromeButtons, NextTopicArrowAndFrameMoveOnePixelWhileHeldAndReleasePostsAJump) {
+    Picture up = Snap();
+    ExpectNextTopicFace(up, 0);
+    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), up.At(2, 10));  // raised: light left edge
+    EXPECT_EQ(kBlack, up.At(5, kHeight - 2));                   // dark bottom edge
+
+    Send(WM_LBUTTONDOWN, 4, 14, MK_LBUTTON);
+    EXPECT_EQ(window_, GetCapture());
+    Picture held = Snap();
+    ExpectNextTopicFace(held, 1);
+    EXPECT_EQ(kBlack, held.At(1, 10));                           // sunken: dark left edge...
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), held.At(2, 10));     // ...with shadow inside it
+    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), held.At(3, kHeight - 3));  // light bottom
+
+    WPARAM wParam;
+    LPARAM lParam;
+    ASSERT_FALSE(TakeTopicJump(&wParam, &lParam));  // nothing before the release
+    TopicCounter = 65535;                            // the request number wraps in 16 bits
+    Send(WM_LBUTTONUP, 4, 14, 0);
+    EXPECT_NE(window_, GetCapture());
+    ASSERT_TRUE(TakeTopicJump(&wParam, &lParam));
+    EXPECT_EQ(SB_ENDSCROLL, LOWORD(wParam));
+    EXPECT_EQ(0, HIWORD(wParam));
+    EXPECT_EQ(0, lParam);
+    EXPECT_FALSE(TakeTopicJump(&wParam, &lParam));  // exactly one
+    TopicCounter = 0;
+    ExpectNextTopicFace(Snap(), 0);
+}
+
+TEST_F(ChromeButtons, LogoMovesWhileHeldAndSpringsBackWhenThePointerLeaves) {
+    const int w = kWidth;
+    Picture up = Snap();
+    // The logo picture is there, on the button face where the picture has the 3-D grey.
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), up.At(w - 66, 3));
+    int white = 0, badge = 0;
+    for (int y = 3; y < 17; ++y)
+        for (int x = w - 62; x < w - 4; ++x) {
+            white += up.At(x, y) == RGB(255, 255, 255);
+            badge += up.At(x, y) == RGB(96, 0, 128);
+        }
+    EXPECT_GT(white, 100);
+    EXPECT_GT(badge, 300);
+
+    Send(WM_LBUTTONDOWN, w - 30, 10, MK_LBUTTON);
+    Picture held = Snap();
+    for (int y = 3; y <= 15; ++y)
+        for (int x = w - 62; x <= w - 4; ++x)
+            ASSERT_EQ(up.At(x, y), held.At(x + 1, y + 1)) << "logo pixel (" << x << ", " << y << ")";
+    EXPECT_EQ(kBlack, held.At(w - 65, 10));  // the frame is sunken
+    EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), up.At(w - 65, 10));
+
+    // Off the logo with the button still down: it springs back and stays captured.
+    Send(WM_MOUSEMOVE, 100, 10, MK_LBUTTON);
+    EXPECT_EQ(window_, GetCapture());
+    Picture away = Snap();
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = w - 66; x < w; ++x)
+            ASSERT_EQ(up.At(x, y), away.At(x, y)) << "(" << x << ", " << y << ")";
+
+    // Over the expand button it is the expand button that looks pressed: its green face moves.
+    const COLORREF green = RGB(0, 128, 0);
+    EXPECT_EQ(green, up.At(w - 75, kHeight / 2 + 1));
+    EXPECT_NE(green, up.At(w - 69, kHeight - 3));
+    Send(WM_MOUSEMOVE, w - 70, 20, MK_LBUTTON);
+    Picture expand = Snap();
+    EXPECT_NE(green, expand.At(w - 75, kHeight / 2 + 1));
+    EXPECT_EQ(green, expand.At(w - 69, kHeight - 3));
+    EXPECT_EQ(green, expand.At(w - 74, kHeight / 2 + 2));
+
+    // The release acts where it happens: the expand button, not the logo that was pressed.
+    Send(WM_LBUTTONUP, w - 70, 20, 0);
+    EXPECT_EQ(1, Expanded);
+    EXPECT_NE(window_, GetCapture());
+    Expanded = 0;
+    Picture after = Snap();
+    EXPECT_EQ(green, after.At(w - 75, kHeight / 2 + 1));
+}
+
+TEST_F(ChromeButtons, SearchButtonPressAndReleaseOnTheMiddleRow) {
+    const int w = kWidth, half = kHeight / 2;
+    const COLORREF navy = RGB(0, 0, 128);
+    Picture up = Snap();
+    EXPECT_EQ(navy, up.At(w - 75, 2));
+    EXPECT_EQ(navy, up.At(w - 70, half - 3));
+    EXPECT_NE(navy, up.At(w - 70, half - 2));
+
+    // A press on the middle row takes the expand button...
+    Send(WM_LBUTTONDOWN, w - 70, half, MK_LBUTTON);
+    EXPECT_EQ(navy, Snap().At(w - 75, 2));
+    EXPECT_EQ(0, ExpandState);
+    // ...a release there the search button.
+    int before = SearchOpen;
+    Send(WM_LBUTTONUP, w - 70, half, 0);
+    EXPECT_EQ(!before, SearchOpen);
+    EXPECT_EQ(0, Expanded);
+    SearchOpen = before;
+
+    Send(WM_LBUTTONDOWN, w - 70, 3, MK_LBUTTON);
+    Picture held = Snap();
+    EXPECT_NE(navy, held.At(w - 75, 2));
+    EXPECT_EQ(navy, held.At(w - 74, 3));
+    EXPECT_EQ(navy, held.At(w - 69, half - 2));
+    Send(WM_MOUSEMOVE, 50, 3, 0);  // the button was let go elsewhere: capture ends
+    EXPECT_NE(window_, GetCapture());
+    EXPECT_EQ(navy, Snap().At(w - 75, 2));
+}
+
+TEST_F(ChromeButtons, NoNextTopicButtonOverAScreenSaver) {
+    ScreenSaverWindow = window_;  // any window stands for the running screen saver here
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    Picture p = Snap();
+    ScreenSaverWindow = nullptr;
+    for (int y = 2; y < kHeight - 2; ++y)
+        for (int x = 1; x < 10; ++x) EXPECT_EQ(kBackground, p.At(x, y)) << x << "," << y;
+}
+
+}  // namespace
