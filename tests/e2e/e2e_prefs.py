@@ -73,6 +73,17 @@ class Preferences(unittest.TestCase):
         self.assertTrue(self.session.wait_window("Ticker"), "no Ticker window")
         return proc
 
+    def tickers(self, count=1, timeout=15):
+        """The Ticker windows once there are `count` of them. A walk over the window tree can
+        miss a window while others come and go, so one look is not enough to say "none"."""
+        def exactly():
+            rows = self.session.windows("Ticker")
+            return rows if len(rows) == count else None
+
+        rows = self.session.wait_for(exactly, timeout)
+        self.assertTrue(rows, f"not {count} Ticker window(s): {self.session.windows('Ticker')}")
+        return rows
+
     def dialog(self, title, timeout=20):
         rows = self.session.wait_for(
             lambda: [r for r in self.session.windows("#32770")
@@ -173,7 +184,7 @@ class Preferences(unittest.TestCase):
         folder = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")
         self.session.reg_add(KEY, "Path", folder, kind="REG_SZ")
         first = self.start_ticker()
-        old = self.session.windows("Ticker")[0]
+        old = self.tickers()[0]
         self.command(IDM_PREFERENCES)
         sheet = self.dialog("Preferences")
         page = self.page(sheet)
@@ -201,7 +212,7 @@ class Preferences(unittest.TestCase):
         self.assertIsNotNone(first.returncode, "the first ticker did not end")
         self.assertTrue(new, "no new ticker")
         self.assertLessEqual(max(counts), 1, "two tickers at once")
-        self.assertEqual(1, len(self.session.windows("Ticker")))
+        self.assertEqual([new[0]["hwnd"]], [r["hwnd"] for r in self.tickers()])
         self.assertNotEqual(old["pid"], new[0]["pid"])
         self.assertGreater(new[0]["cw"], old["cw"])
         self.assertGreaterEqual(new[0]["cw"], 1024 // 2 - 3)  # half the screen
@@ -211,7 +222,7 @@ class Preferences(unittest.TestCase):
         folder = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")
         self.session.reg_add(KEY, "Path", folder, kind="REG_SZ")
         first = self.start_ticker()
-        old = self.session.windows("Ticker")[0]
+        old = self.tickers()[0]
         self.command(IDM_PREFERENCES)
         sheet = self.dialog("Preferences")
         page = self.page(sheet)
@@ -222,7 +233,7 @@ class Preferences(unittest.TestCase):
         self.assertTrue(self.gone("Preferences"))
         time.sleep(5)  # time enough for a copy to start and take over, were one started
         self.assertIsNone(first.poll())
-        self.assertEqual([old["hwnd"]], [r["hwnd"] for r in self.session.windows("Ticker")])
+        self.assertEqual([old["hwnd"]], [r["hwnd"] for r in self.tickers()])
         self.assertEqual(0, self.session.registry(KEY)["Ticker Size"]["data"])
 
     def test_about_box_opens_centred_and_closes_with_ok_or_enter(self):
