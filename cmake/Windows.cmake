@@ -16,3 +16,5 @@ add_subdirectory(tools)
 if(TICKER_WINE_TESTS)
     add_subdirectory(tests/win)
 endif()
+# TickerSetup.exe, after the programs it installs.
+add_subdirectory(installer)
