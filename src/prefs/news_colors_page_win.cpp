@@ -75,13 +75,6 @@ void TakeSnapshot() {
         Snapshot[i] = ReadColorSetting(kColorSettings[i].id);
 }
 
-UINT CheckFor(uint32_t flag) {
-    return flag ? BST_CHECKED : BST_UNCHECKED;
-}
-uint32_t IsChecked(HWND page, int id) {
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
 void ShowStories(HWND page, uint32_t stories) {
     PageLoading loading;
     SetDlgItemInt(page, IDC_STORIES, stories, FALSE);

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 // The ticker window the sheet was opened for; the pages refresh, re-arm and repaint it.
 extern HWND SheetTicker;
 
@@ -30,6 +32,12 @@ struct PageLoading {
     PageLoading(const PageLoading&) = delete;
     PageLoading& operator=(const PageLoading&) = delete;
 };
+
+// Check boxes against stored flags.
+inline UINT CheckFor(uint32_t flag) { return flag ? BST_CHECKED : BST_UNCHECKED; }
+inline uint32_t IsChecked(HWND page, int id) {
+    return IsDlgButtonChecked(page, id) == BST_CHECKED;
+}
 
 // Draws an owner-drawn button as a bitmap resource of width x height pixels at the top left
 // of a button-face background. The button's state does not change the picture.

@@ -24,13 +24,6 @@ const char kProgramFile[] = "\\Ticker.exe";
 // followed quickly by OK must not start a second copy while the first is still starting.
 bool NewCopyStarted;
 
-UINT CheckFor(uint32_t flag) {
-    return flag ? BST_CHECKED : BST_UNCHECKED;
-}
-uint32_t IsChecked(HWND page, int id) {
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
-
 void ShowRefreshPeriod(HWND page, uint32_t minutes) {
     PageLoading loading;
     SetDlgItemInt(page, IDC_REFRESH_EDIT, minutes, FALSE);
