@@ -18,3 +18,6 @@ if(TICKER_WINE_TESTS)
 endif()
 # TickerSetup.exe, after the programs it installs.
 add_subdirectory(installer)
+
+# Benchmarks of the strip (figures, not tests): bench/run_bench.py and bench/ticker_cpu.py.
+add_subdirectory(bench)

@@ -36,6 +36,21 @@ struct FrameDrawer {
 int WalkFrame(const char* text, size_t size, int32_t margin, int32_t offset, int32_t clientWidth,
               const FrameDrawer& drawer);
 
+// Where the pixels of a frame can reach the screen, in frame x (right exclusive), and how far
+// the ink of a piece can stray left and right of its cell.
+struct FrameView {
+    int32_t left, right;
+    int32_t inkLeft, inkRight;
+};
+
+// WalkFrame over the segments of ruler's text: it leaves PenX and PenY as WalkFrame does and
+// draws at the same places in the same order, but only the segments whose cell or ink can
+// reach view; the others would only have drawn where nothing is shown. Measures only what the
+// ruler has no width for yet, through drawer.measure as a PieceMeasure (batches, out of order).
+// Returns the segments drawn.
+int WalkVisibleFrame(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                     const FrameView& view, const FrameDrawer& drawer);
+
 // Moves ScrollOffset one pixel in the direction of ScrollForward, wrapping within WrapWidth.
 // A hand-over on the worker that resets the offset meanwhile is not undone.
 void AdvanceScroll();

@@ -56,16 +56,23 @@ int AppendRepeatCopies(char* text, size_t size, const char* piece, size_t pieceL
     return copies;
 }
 
-int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
-                         const WholeTextMeasure& whole) {
-    if (size == 0) return WrapWidthFor(0);
-    const size_t length = BoundedLength(text, size);
-    if (length == size) text[size - 1] = 0; // an unterminated text ends at the buffer's end
+void TerminateStripText(char* text, size_t size) {
+    if (size && BoundedLength(text, size) == size) text[size - 1] = 0;
+}
 
-    const int32_t wrap = WrapWidthFor(WalkStrip(text, size, 0, segments));
+void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,
+                        const WholeTextMeasure& whole) {
     char piece[kRepeatPieceSize];
     const size_t pieceLength =
         MakeRepeatPiece(text, BoundedLength(text, size), screenWidth, piece, sizeof piece);
     AppendRepeatCopies(text, size, piece, pieceLength, screenWidth, whole);
+}
+
+int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
+                         const WholeTextMeasure& whole) {
+    if (size == 0) return WrapWidthFor(0);
+    TerminateStripText(text, size); // an unterminated text ends at the buffer's end
+    const int32_t wrap = WrapWidthFor(WalkStrip(text, size, 0, segments));
+    RepeatAcrossScreen(text, size, screenWidth, whole);
     return wrap;
 }

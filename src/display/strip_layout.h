@@ -34,5 +34,14 @@ int AppendRepeatCopies(char* text, size_t size, const char* piece, size_t pieceL
 
 // The whole of MeasureAndExtendDisplay but the device context: measures text by the segment
 // rule, extends it for the wrap and returns the scroll period. text is left terminated.
+// It is made of the three steps below, which a caller that has the segment widths at hand
+// (a StripRuler) takes one by one.
 int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
                          const WholeTextMeasure& whole);
+
+// Ends a text that fills all size bytes without a zero at its last byte.
+void TerminateStripText(char* text, size_t size);
+// The repeat piece of the terminated text appended while the text is narrower than the screen,
+// the text measured whole before each copy.
+void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,
+                        const WholeTextMeasure& whole);

@@ -1,13 +1,51 @@
 // Strip layout in the ticker window's device context: the link positions and the scroll
 // period. Feed worker thread: the parser calls RecordLink at every link, the hand-over and the
-// banners call MeasureAndExtendDisplay. Each call takes and releases its own device context.
+// banners call MeasureAndExtendDisplay. A call that has something to measure takes and releases
+// its own device context.
+//
+// Widths are kept from one call to the next in two rulers of this file. The reply's text only
+// grows from one link to the next, so a link measures the segments that are new since the link
+// before it (and the one that the link itself cut short), not the whole text again; and a new
+// DisplayText that repeats the old one measures only where it differs. Link positions are
+// summed from the widths of single bytes where the fonts allow it (StripByteWidths), which
+// needs no device context at all. Everything kept is dropped when the window or either strip
+// font changes. The worker is the only caller, one refresh at a time; the lock makes a call
+// from any other thread safe all the same.
 #include "display/strip_win.h"
 
+#include <mutex>
+
+#include "display/strip_dc_win.h"
 #include "display/strip_layout.h"
 #include "feed/content_model.h"
 #include "shell/strip_fonts_win.h"
 
 namespace {
+
+struct LayoutRulers {
+    std::mutex lock;
+    HWND window = nullptr;
+    StripFontKey fonts;
+    StripRuler links;   // the text RecordLink last measured, GetTextExtentPoint32A widths
+    StripRuler display; // DisplayText as last measured, DrawTextA rectangle widths
+    bool byteWidthsKnown = false;
+    StripByteWidths byteWidths; // of the window's context, for the links
+};
+LayoutRulers Layout;
+
+// Whether the rulers may be used: both fonts exist. Widths measured for another window or in
+// other fonts are dropped here.
+bool RulersFit(HWND window) {
+    const StripFontKey fonts = StripFontKey::Current();
+    if (window != Layout.window || fonts != Layout.fonts) {
+        Layout.links.ForgetWidths();
+        Layout.display.ForgetWidths();
+        Layout.byteWidthsKnown = false;
+        Layout.window = window;
+        Layout.fonts = fonts;
+    }
+    return fonts.Complete();
+}
 
 // A font that could not be made is none; the context's current font is used instead.
 void SelectStripFont(HDC dc, bool value) {
@@ -34,6 +72,15 @@ int32_t SegmentRectWidth(void* context, const StripPiece& piece) {
     return rc.right;
 }
 
+int32_t SwitchedRectWidth(void* context, const StripPiece& piece) {
+    StripFontSwitch& fonts = *static_cast<StripFontSwitch*>(context);
+    fonts.Use(piece.value);
+    RECT rc{0, 0, 0, 0};
+    DrawTextA(fonts.dc, piece.bytes, static_cast<int>(piece.length), &rc,
+              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    return rc.right;
+}
+
 // The growing text, in one piece, in whatever font the segment walk left selected.
 int32_t WholeRectWidth(void* context, const char* text, size_t length) {
     RECT rc{0, 0, 0, 0};
@@ -42,9 +89,29 @@ int32_t WholeRectWidth(void* context, const char* text, size_t length) {
     return rc.right;
 }
 
-} // namespace
+// The segments of the links' text that have no width yet: sums of byte widths where the fonts
+// allow it (the first call after a change of fonts finds that out in the window's context),
+// else measured in the window's context.
+void MeasureLinkText(HWND window, StripRuler& ruler) {
+    const PieceMeasure summed{&Layout.byteWidths, SummedWidth};
+    if (Layout.byteWidthsKnown && Layout.byteWidths.additive)
+        return ruler.MeasureTo(ruler.SegmentCount(), summed);
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
+    if (!Layout.byteWidthsKnown) {
+        Layout.byteWidths = MeasureByteWidths(dc);
+        Layout.byteWidthsKnown = true;
+    }
+    StripFontSwitch fonts{dc, nullptr};
+    ruler.MeasureTo(ruler.SegmentCount(), Layout.byteWidths.additive
+                                              ? summed
+                                              : PieceMeasure{&fonts, SwitchedExtentWidth});
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+}
 
-void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
+// Without both fonts: every segment in text order, each in the font the one before it left.
+void RecordLinkInOrder(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
     HDC dc = GetDC(window);
     HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
     SelectStripFont(dc, false);
@@ -55,13 +122,48 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
     ReleaseDC(window, dc);
 }
 
-void MeasureAndExtendDisplay(HWND window) {
+void MeasureAndExtendInOrder(HWND window) {
     HDC dc = GetDC(window);
     HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
     SelectStripFont(dc, false);
     WrapWidth = MeasureAndExtend(DisplayText, sizeof DisplayText, GetSystemMetrics(SM_CXSCREEN),
                                  StripWalker{dc, SegmentRectWidth, nullptr, nullptr},
                                  WholeTextMeasure{dc, WholeRectWidth});
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+}
+
+} // namespace
+
+void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
+    std::lock_guard<std::mutex> hold(Layout.lock);
+    if (!RulersFit(window)) return RecordLinkInOrder(window, textSoFar, url, topicStart);
+
+    StripRuler& ruler = Layout.links;
+    ruler.SetText(textSoFar, kContentBufferSize);
+    if (ruler.MeasuredCount() < ruler.SegmentCount()) MeasureLinkText(window, ruler);
+    // false: the table is full, link dropped
+    AppendLink(ruler.X(ruler.SegmentCount(), 0), url ? url : "", topicStart);
+}
+
+void MeasureAndExtendDisplay(HWND window) {
+    std::lock_guard<std::mutex> hold(Layout.lock);
+    if (!RulersFit(window)) return MeasureAndExtendInOrder(window);
+
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
+    TerminateStripText(DisplayText, sizeof DisplayText);
+    StripRuler& ruler = Layout.display;
+    ruler.SetText(DisplayText, sizeof DisplayText);
+    const size_t count = ruler.SegmentCount();
+    StripFontSwitch fonts{dc, nullptr};
+    ruler.MeasureTo(count, PieceMeasure{&fonts, SwitchedRectWidth});
+    // The whole text is measured in the font a walk in text order ends in: that of the last
+    // segment, or the label font that it starts with.
+    fonts.Use(count > 0 && (count - 1) % 2 == 1);
+    RepeatAcrossScreen(DisplayText, sizeof DisplayText, GetSystemMetrics(SM_CXSCREEN),
+                       WholeTextMeasure{dc, WholeRectWidth});
+    WrapWidth = WrapWidthFor(ruler.X(count, 0));
     SelectObject(dc, previous);
     ReleaseDC(window, dc);
 }

@@ -14,5 +14,7 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
 // DisplayText. Call inside a hand-over.
 void MeasureAndExtendDisplay(HWND window);
 // Draws one frame of the strip from text (the scroll tick's copy, read up to its zero byte, at
-// most kDisplayTextSize bytes; left as it was) and moves the strip one pixel.
+// most kDisplayTextSize bytes; left as it was) and moves the strip one pixel. What it keeps for
+// the next frame (memory contexts with their bitmaps, widths, drawn pieces) is the window
+// thread's and lasts as long as the process.
 void PaintStrip(HDC dc, HWND window, char* text);

@@ -1,0 +1,390 @@
+// strip_bench.exe: what the strip costs, the product's way and the straightforward way (the
+// reference in strip_reference_win.h), measured side by side in one run and printed as
+// figures with their ratio. Nothing here passes or fails on time; it only checks that both
+// ways give the same result, and says so.
+//
+//   strip_bench [--width W] [--height H] [--seconds S] KIND:NAME=FILE...
+//     KIND paint:  FILE is a content reply; its strip is painted at the start, the middle and
+//                  near the end of the text: time and GDI calls per frame.
+//     KIND layout: FILE is a content reply; a refresh parses it, records its links and extends
+//                  DisplayText: time and GDI calls per refresh.
+//
+// Runs on its own thread with a window of its own; needs a display (run it with run_bench.py).
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/text.h"
+#include "app/ticker_host_win.h"
+#include "display/strip_win.h"
+#include "feed/content_model.h"
+#include "feed/reply_parser.h"
+#include "gdi_calls_win.h"
+#include "settings/settings.h"
+#include "shell/strip_fonts_win.h"
+#include "strip_reference_win.h"
+
+namespace {
+
+double Seconds = 0.5; // how long each figure is measured, at least
+
+double Now() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+std::string ReadFile(const char* path) {
+    std::string data;
+    if (FILE* f = std::fopen(path, "rb")) {
+        char buffer[65536];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
+            data.append(buffer, n);
+        std::fclose(f);
+    }
+    return data;
+}
+
+LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_ERASEBKGND) return 1;
+    if (m == WM_PAINT) {
+        ValidateRect(w, nullptr);
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+HWND Window;
+
+using RecordFn = void (*)(HWND, const char*, const char*, uint32_t);
+using ExtendFn = void (*)(HWND);
+using PaintFn = void (*)(HDC, HWND, char*);
+
+struct Way {
+    const char* name;
+    RecordFn record;
+    ExtendFn extend;
+    PaintFn paint;
+};
+const Way kReference{"reference", strip_reference::RecordLink,
+                     strip_reference::MeasureAndExtendDisplay, strip_reference::PaintStrip};
+const Way kProduct{"product", RecordLink, MeasureAndExtendDisplay, PaintStrip};
+
+struct RefreshTimes {
+    double parse = 0, extend = 0;
+};
+
+// One refresh as the feed worker makes it: the reply parsed with its links recorded (a full
+// table drops the rest unmeasured), then the hand-over's two spaces and the extension.
+RefreshTimes Refresh(const std::string& reply, const Way& way) {
+    static char content[kContentBufferSize];
+    std::memset(content, 0, sizeof content);
+    ClearLinks();
+    const double t0 = Now();
+    const size_t length =
+        ParseReply(reply.c_str(), content, sizeof content,
+                   LinkSink{[](void* record, const char* text, const char* url, uint32_t topic) {
+                                if (LinkCount.load() >= kLinkTableSize) return;
+                                reinterpret_cast<RecordFn>(record)(Window, text, url, topic);
+                            },
+                            reinterpret_cast<void*>(way.record)});
+    const double t1 = Now();
+    content[length] = 0;
+    AppendText(content, sizeof content, "  ");
+    BeginDisplayUpdate();
+    CopyText(DisplayText, sizeof DisplayText, content);
+    way.extend(Window);
+    ScrollOffset = 0;
+    EndDisplayUpdate();
+    const double t2 = Now();
+    return RefreshTimes{t1 - t0, t2 - t1};
+}
+
+struct LayoutResult {
+    std::vector<LinkEntry> links;
+    std::string display;
+    int32_t wrap;
+    bool operator==(const LayoutResult& o) const {
+        if (links.size() != o.links.size() || display != o.display || wrap != o.wrap) return false;
+        for (size_t i = 0; i < links.size(); ++i)
+            if (links[i].rightEdge != o.links[i].rightEdge ||
+                std::strcmp(links[i].url, o.links[i].url) != 0 ||
+                links[i].topicStart != o.links[i].topicStart)
+                return false;
+        return true;
+    }
+};
+
+LayoutResult CurrentLayout() {
+    LayoutResult r;
+    LinkEntry e;
+    for (int i = 0; ReadLink(i, &e); ++i)
+        r.links.push_back(e);
+    r.display.assign(DisplayText, BoundedLength(DisplayText, sizeof DisplayText));
+    r.wrap = WrapWidth;
+    return r;
+}
+
+struct Measured {
+    int runs = 0;
+    RefreshTimes total;
+    GdiCallCounts calls;
+    double Parse() const { return total.parse / runs; }
+    double Extend() const { return total.extend / runs; }
+    double Whole() const { return (total.parse + total.extend) / runs; }
+    double PerRun(GdiCall c) const { return static_cast<double>(calls.calls[c]) / runs; }
+};
+
+// Refreshes until Seconds have passed (at least once, at most maxRuns); freshFonts makes the
+// strip fonts again before each, outside the time, so that no width is kept from the last.
+Measured MeasureRefreshes(const std::string& reply, const Way& way, bool freshFonts, int maxRuns) {
+    Measured m;
+    double spent = 0;
+    while (m.runs < maxRuns && (m.runs == 0 || spent < Seconds)) {
+        if (freshFonts) CreateStripFonts(Window);
+        const GdiCallCounts before = GdiCallsSoFar();
+        const RefreshTimes t = Refresh(reply, way);
+        const GdiCallCounts used = GdiCallsSoFar() - before;
+        for (int c = 0; c < kGdiCallCount; ++c)
+            m.calls.calls[c] += used.calls[c];
+        m.total.parse += t.parse;
+        m.total.extend += t.extend;
+        spent += t.parse + t.extend;
+        ++m.runs;
+    }
+    return m;
+}
+
+void PrintRatio(const char* what, double reference, double product, const char* unit,
+                double scale) {
+    std::printf("  %-34s reference %10.1f %s   product %9.2f %s   %8.1fx\n", what,
+                reference * scale, unit, product * scale, unit,
+                product > 0 ? reference / product : 0.0);
+}
+
+void BenchLayout(const char* name, const std::string& reply) {
+    CreateStripFonts(Window);
+    const Measured reference = MeasureRefreshes(reply, kReference, false, 20);
+    const LayoutResult expected = CurrentLayout();
+    const Measured cold = MeasureRefreshes(reply, kProduct, true, 500);
+    const bool same = CurrentLayout() == expected;
+    const Measured warm = MeasureRefreshes(reply, kProduct, false, 500);
+    const bool sameWarm = CurrentLayout() == expected;
+    // A refresh as they mostly come: the fonts as they were, the text new from its first
+    // character on (the first field's first character changed in every other reply).
+    std::string changed = reply;
+    const size_t field = changed.find('\x0b');
+    if (field != std::string::npos && field + 1 < changed.size()) changed[field + 1] ^= 0x01;
+    Measured kept;
+    for (int run = 0; run < 200 && (run < 2 || kept.Whole() * kept.runs < Seconds); ++run) {
+        const Measured one = MeasureRefreshes(run % 2 ? reply : changed, kProduct, false, 1);
+        kept.runs += one.runs;
+        kept.total.parse += one.total.parse;
+        kept.total.extend += one.total.extend;
+    }
+
+    std::printf("\nlayout %s: reply %zu bytes, %zu links kept, strip %zu bytes, wrap %d px\n", name,
+                reply.size(), expected.links.size(), expected.display.size(), expected.wrap);
+    std::printf("  (product: fonts made anew before each refresh, as after the preferences)\n");
+    PrintRatio("parse + RecordLink", reference.Parse(), cold.Parse(), "ms", 1e3);
+    PrintRatio("MeasureAndExtendDisplay", reference.Extend(), cold.Extend(), "ms", 1e3);
+    PrintRatio("whole refresh, fonts made anew", reference.Whole(), cold.Whole(), "ms", 1e3);
+    PrintRatio("whole refresh, fonts kept", reference.Whole(), kept.Whole(), "ms", 1e3);
+    PrintRatio("whole refresh, same reply again", reference.Whole(), warm.Whole(), "ms", 1e3);
+    std::printf("  %-34s reference %10.0f       product %9.0f      (%.0f with the same reply "
+                "again)\n",
+                "GetTextExtentPoint32A per refresh", reference.PerRun(kGetTextExtentPoint32A),
+                cold.PerRun(kGetTextExtentPoint32A), warm.PerRun(kGetTextExtentPoint32A));
+    std::printf("  %-34s reference %10.0f       product %9.0f\n", "DrawTextA per refresh",
+                reference.PerRun(kDrawTextA), cold.PerRun(kDrawTextA));
+    std::printf("  %-34s reference %10.0f       product %9.0f\n", "SelectObject per refresh",
+                reference.PerRun(kSelectObject), cold.PerRun(kSelectObject));
+    std::printf("  %-34s reference %10.0f       product %9.0f\n", "GetDC per refresh",
+                reference.PerRun(kGetDC), cold.PerRun(kGetDC));
+    std::printf("  same links, text and wrap as the reference: %s\n",
+                same && sameWarm ? "yes" : "NO");
+    std::printf("  runs: reference %d, product %d (fonts made anew), %d (fonts kept), %d (same "
+                "reply)\n",
+                reference.runs, cold.runs, kept.runs, warm.runs);
+}
+
+struct FrameFigures {
+    int frames = 0;
+    double seconds = 0;
+    GdiCallCounts calls;
+    double PerFrame() const { return seconds / frames; }
+    double Calls(GdiCall c) const { return static_cast<double>(calls.calls[c]) / frames; }
+};
+
+// Frames from offset on, one pixel apart, as the scroll tick paints them, until Seconds have
+// passed (at most maxFrames).
+FrameFigures MeasureFrames(PaintFn paint, char* copy, int32_t offset, int maxFrames) {
+    FrameFigures f;
+    HDC dc = GetDC(Window);
+    ScrollOffset = offset;
+    const GdiCallCounts before = GdiCallsSoFar();
+    const double start = Now();
+    while (f.frames < maxFrames && (f.frames == 0 || f.seconds < Seconds)) {
+        paint(dc, Window, copy);
+        ++f.frames;
+        if (f.frames % 8 == 0 || f.frames < 8) f.seconds = Now() - start;
+    }
+    f.seconds = Now() - start;
+    f.calls = GdiCallsSoFar() - before;
+    ReleaseDC(Window, dc);
+    return f;
+}
+
+void BenchPaint(const char* name, const std::string& reply) {
+    CreateStripFonts(Window);
+    Refresh(reply, kProduct);
+    static char copy[kDisplayTextSize];
+    if (!CopyDisplayText(copy, sizeof copy))
+        std::printf("  (the strip text could not be copied)\n");
+    const int32_t wrap = WrapWidth;
+    RECT client;
+    GetClientRect(Window, &client);
+    std::printf("\npaint %s: strip %zu bytes, wrap %d px, window %ldx%ld\n", name,
+                BoundedLength(copy, sizeof copy), wrap, client.right, client.bottom);
+    struct Place {
+        const char* name;
+        int32_t offset;
+    } places[] = {{"start", 0},
+                  {"middle", wrap / 2},
+                  {"near the end", std::max<int32_t>(0, wrap - client.right)}};
+    char empty[] = "";
+    for (const Place& place : places) {
+        const FrameFigures reference = MeasureFrames(kReference.paint, copy, place.offset, 400);
+        // The first frame of a new text: what follows each hand-over once.
+        HDC dc = GetDC(Window);
+        PaintStrip(dc, Window, empty);
+        ReleaseDC(Window, dc);
+        const FrameFigures first = MeasureFrames(kProduct.paint, copy, place.offset, 1);
+        const FrameFigures product = MeasureFrames(kProduct.paint, copy, place.offset, 100000);
+        std::printf("  at %s (offset %d):\n", place.name, place.offset);
+        PrintRatio("time per frame", reference.PerFrame(), product.PerFrame(), "us", 1e6);
+        std::printf("  %-34s %9.1f us (the product's first frame of a new text)\n", "",
+                    first.PerFrame() * 1e6);
+        std::printf("  %-34s reference %10.1f       product %9.2f\n",
+                    "GetTextExtentPoint32A per frame", reference.Calls(kGetTextExtentPoint32A),
+                    product.Calls(kGetTextExtentPoint32A));
+        std::printf("  %-34s reference %10.1f       product %9.2f\n", "TextOutA per frame",
+                    reference.Calls(kTextOutA), product.Calls(kTextOutA));
+        std::printf("  %-34s reference %10.1f       product %9.2f\n", "SelectObject per frame",
+                    reference.Calls(kSelectObject), product.Calls(kSelectObject));
+        std::printf("  %-34s reference %10.1f       product %9.2f\n", "BitBlt per frame",
+                    reference.Calls(kBitBlt), product.Calls(kBitBlt));
+        std::printf("  %-34s reference %10.1f       product %9.4f\n",
+                    "CreateCompatibleDC per frame", reference.Calls(kCreateCompatibleDC),
+                    product.Calls(kCreateCompatibleDC));
+        std::printf("  %-34s reference %10d       product %9d\n", "frames measured",
+                    reference.frames, product.frames);
+    }
+}
+
+// Times of single calls in this window, for reading the figures above.
+void BenchCalls() {
+    HDC dc = GetDC(Window);
+    HDC memory = CreateCompatibleDC(dc);
+    RECT client;
+    GetClientRect(Window, &client);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const char text[] = "Budget Talks Resume as Lawmakers Eye ";
+    const int n = static_cast<int>(sizeof text - 1);
+    auto time = [](const char* what, int count, auto call) {
+        const double start = Now();
+        for (int i = 0; i < count; ++i)
+            call(i);
+        std::printf("  %-46s %8.2f us\n", what, (Now() - start) / count * 1e6);
+    };
+    std::printf("\nsingle calls (%d-character text):\n", n);
+    time("SelectObject of a strip font", 4000,
+         [&](int i) { SelectObject(memory, i % 2 ? LabelFont : ValueFont); });
+    time("GetTextExtentPoint32A", 4000, [&](int) {
+        SIZE size;
+        GetTextExtentPoint32A(memory, text, n, &size);
+    });
+    SetBkMode(memory, OPAQUE);
+    time("TextOutA", 4000, [&](int i) { TextOutA(memory, i % 300, 0, text, n); });
+    time("BitBlt of the strip", 4000,
+         [&](int) { BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY); });
+    time("memory context and bitmap made and deleted", 400, [&](int) {
+        HDC m = CreateCompatibleDC(dc);
+        HBITMAP b = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        HGDIOBJ o = SelectObject(m, b);
+        SelectObject(m, o);
+        DeleteObject(b);
+        DeleteDC(m);
+    });
+    time("GetDC and ReleaseDC", 4000, [&](int) { ReleaseDC(Window, GetDC(Window)); });
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(Window, dc);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int width = 600, height = 24;
+    std::vector<std::pair<std::string, std::string>> jobs;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--width" && i + 1 < argc)
+            width = std::atoi(argv[++i]);
+        else if (arg == "--height" && i + 1 < argc)
+            height = std::atoi(argv[++i]);
+        else if (arg == "--seconds" && i + 1 < argc)
+            Seconds = std::atof(argv[++i]);
+        else if (arg.find('=') != std::string::npos)
+            jobs.emplace_back(arg.substr(0, arg.find('=')), arg.substr(arg.find('=') + 1));
+        else {
+            std::fprintf(stderr, "usage: strip_bench [--width W] [--height H] [--seconds S] "
+                                 "paint:NAME=FILE | layout:NAME=FILE ...\n");
+            return 2;
+        }
+    }
+    if (!CountGdiCalls()) std::printf("(GDI calls cannot be counted here: counts read 0)\n");
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = QuietProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "StripBench";
+    RegisterClassA(&wc);
+    Window =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripBench", "", WS_POPUP | WS_VISIBLE,
+                        0, 0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
+    UpdateWindow(Window);
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageA(&msg);
+    TickerWindow = Window;
+    for (int i = 0; i < kColorRoleCount; ++i)
+        TickerSettings.colors[i] = RGB(40 + 20 * i, 255 - 20 * i, 128);
+    TickerSettings.colors[kBackgroundColor] = RGB(0, 0, 0);
+    CreateStripFonts(Window);
+    std::printf("strip_bench: window %dx%d, screen %dx%d, at least %.2f s per figure\n", width,
+                height, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), Seconds);
+
+    for (const auto& [what, path] : jobs) {
+        const std::string reply = ReadFile(path.c_str());
+        if (reply.empty()) {
+            std::fprintf(stderr, "strip_bench: cannot read %s\n", path.c_str());
+            return 1;
+        }
+        if (what.rfind("layout:", 0) == 0)
+            BenchLayout(what.c_str() + 7, reply);
+        else if (what.rfind("paint:", 0) == 0)
+            BenchPaint(what.c_str() + 6, reply);
+    }
+    BenchCalls();
+    DeleteStripFonts();
+    DestroyWindow(Window);
+    return 0;
+}
