@@ -1,7 +1,7 @@
 """The real ticker scrolling about 20 KB of content: its CPU use and memory at each speed.
 
     TICKER_BUILD=build TICKER_WIN_BIN=build/win-x86_64 python3 bench/ticker_cpu.py \\
-        [--seconds 60] [--speeds 1,2,3,4] [--demo PATH] [--floor]
+        [--seconds 60] [--speeds 1,2,3,4] [--demo PATH | --alone] [--floor]
 
 For each speed a fresh Wine session (own prefix, Xvfb display, wineserver) runs TickerDemo.exe,
 the ticker with the taskbar stand-in on a thread of its own, so that the docked strip is drawn
@@ -11,6 +11,7 @@ process (all its threads, and the first one, which runs the ticker's window) and
 session's wineserver and Xvfb from /proc, and the process's memory as the system reports it
 (procstat.exe: GetProcessMemoryInfo and the committed private regions); waits; reads again.
 Figures only: nothing fails on time. --demo runs another build's TickerDemo.exe, to compare;
+--alone runs Ticker.exe as it is installed, in its own process beside the taskbar stand-in;
 --floor also measures tick_floor.exe, a window with the same 50 ms timer that only copies
 ready-made frames to the screen, which is the least any such ticker costs under Wine here.
 """
@@ -100,12 +101,16 @@ def read_procstat(session, pid):
     return None
 
 
-def measure(speed, seconds, demo, reply_path):
+def measure(speed, seconds, demo, reply_path, alone=False):
     with winetest.WineSession(f"ticker_cpu_speed{speed}") as s:
         for name, value in (("US Headlines", 1), ("Stock Quotes", 1), ("Ticker Speed", speed)):
             s.reg_add(KEY, name, value)
         portal = Portal(s, "portal", "--raw-reply", reply_path)
         s.env["http_proxy"] = portal.proxy
+        if alone:
+            s.spawn(winetest.TASKBAR_EXE, timeout=seconds + 300)
+            if not s.wait_window("TrayNotifyWnd"):
+                return {"speed": speed, "error": "the taskbar stand-in did not start"}
         s.spawn(demo, timeout=seconds + 300)
         if not s.wait_window("Ticker"):
             return {"speed": speed, "error": "the ticker window did not appear"}
@@ -188,9 +193,15 @@ def main():
     parser.add_argument("--seconds", type=float, default=60, help="measured time per speed")
     parser.add_argument("--speeds", default="1,2,3,4", help="speeds to measure, e.g. 2,4")
     parser.add_argument("--demo", default=str(DEMO_EXE), help="the TickerDemo.exe to run")
+    parser.add_argument("--alone", action="store_true",
+                        help="run Ticker.exe in a process of its own beside Taskbar.exe, as "
+                             "it is installed (its memory without the stand-in's thread; Wine "
+                             "shows no strip drawn into another process's window)")
     parser.add_argument("--floor", action="store_true",
                         help="also measure tick_floor.exe copying 0 and 2 frames per tick")
     args = parser.parse_args()
+    if args.alone:
+        args.demo = str(winetest.TICKER_EXE)
     for exe in (Path(args.demo), PROCSTAT_EXE, FLOOR_EXE):
         if not exe.exists():
             sys.exit(f"{exe} is missing: build the Windows tree first")
@@ -206,7 +217,7 @@ def main():
     print("speed  window thread  process  wineserver   Xvfb   committed private  working set  "
           "Linux anonymous")
     for speed in (int(x) for x in args.speeds.split(",")):
-        row = measure(speed, args.seconds, args.demo, reply_path)
+        row = measure(speed, args.seconds, args.demo, reply_path, args.alone)
         if "error" in row:
             print(f"{speed:5}  {row['error']}")
             continue

@@ -1,4 +1,4 @@
-// The strip painter: one frame composed off screen and copied to the window through a clip,
+// The strip painter: one frame composed off screen and its clip rectangle copied to the window,
 // so that the buttons the window draws at its right end stay as they are. Window thread only,
 // called by the scroll tick with its private copy of the strip text; what it keeps between
 // calls belongs to the window thread and nothing else touches it.
@@ -19,8 +19,10 @@
 //    sets the cell to what the tile holds, whatever was there before, and touches nothing else.
 //    Anything else, or no free tile, and the piece is drawn as before.
 // Everything a frame looks like is still set in every call: the fill, the colours and modes,
-// the fonts, the clip. The brush and the clip region are made and deleted in every call; three
-// memory contexts with their bitmaps (the frame, the tiles, the tile being drawn) are kept.
+// the fonts. The brush is made and deleted in every call; three memory contexts with their
+// bitmaps (the frame, the tiles, the tile being drawn) are kept. Only the frame's clip
+// rectangle is copied to the window, which leaves the buttons at its right end as they are
+// without a clip region in the window's context.
 #include "display/strip_win.h"
 
 #include <algorithm>
@@ -325,16 +327,13 @@ void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_t y) {
     TextOutA(dc, x, y, piece.bytes, static_cast<int>(piece.length));
 }
 
-// Composes the frame in memory (a bitmap of the client size) and copies all of it to the
-// window; the clip decides what reaches the screen.
+// Composes the frame in memory (a bitmap of the client size) and copies its clip rectangle to
+// the window.
 void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g, const char* text) {
     const COLORREF background = TickerSettings.colors[kBackgroundColor];
     HBRUSH brush = CreateSolidBrush(background);
     FillRect(memory, &client, brush);
     DeleteObject(brush);
-
-    HRGN clip = CreateRectRgn(g.clipLeft, g.clipTop, g.clipRight, g.clipBottom);
-    SelectClipRgn(dc, clip);
 
     SetBkColor(memory, background);
     SetTextColor(memory, TickerSettings.colors[kSymbolColor]);
@@ -367,11 +366,13 @@ void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g, c
         WalkFrame(text, kDisplayTextSize, g.margin, ScrollOffset, client.right,
                   FrameDrawer{memory, MeasureInFont, DrawOpaque});
     }
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    // Only the clip rectangle of the frame reaches the window, copied as it is: the same pixels
+    // as the whole frame copied through a clip region of that rectangle, without a region to
+    // make, select and delete in every frame.
+    BitBlt(dc, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft, g.clipBottom - g.clipTop, memory,
+           g.clipLeft, g.clipTop, SRCCOPY);
 
     if (fontsSelected) SelectObject(memory, previousFont);
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(clip);
     SetBkMode(memory, previousMode);
 }
 
