@@ -196,7 +196,9 @@ class WineSession:
         rows, _ = self.probe("post" if post else "send", target, message, wparam, lparam)
         return rows[0] if rows else None
 
-    def wait_window(self, cls, timeout_ms=15000, gone=False):
+    def wait_window(self, cls, timeout_ms=30000, gone=False):
+        # Generous: a first Wine program in a fresh session can take many seconds to start on
+        # a machine busy with other sessions; a window that comes returns at once.
         return self.run(PROBE_EXE, "wait-gone" if gone else "wait", cls, timeout_ms,
                         timeout=timeout_ms // 1000 + 30).returncode == 0
 

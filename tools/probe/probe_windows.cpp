@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -21,16 +22,35 @@ std::string ClassOf(HWND window) {
     return name;
 }
 
+struct Children {
+    HWND parent;
+    std::vector<HWND> list;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM context) {
+    Children& c = *reinterpret_cast<Children*>(context);
+    if (GetAncestor(window, GA_PARENT) == c.parent) c.list.push_back(window);
+    return c.list.size() < static_cast<size_t>(kMaxWindows);
+}
+
+// The direct children of parent in z-order, taken as one list. EnumChildWindows lists a level
+// before it calls back for it, so a sibling destroyed or restacked meanwhile (a dialog closing,
+// a tooltip) cannot cut the list short, as it can a walk along GetWindow(GW_HWNDNEXT).
+std::vector<HWND> ChildrenOf(HWND parent) {
+    Children children{parent, {}};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children.list;
+}
+
 // Calls visit(window, depth, zIndex) for every window, parents before their children, in
 // z-order among siblings. Stops early when visit returns false.
 void WalkWindows(const std::function<bool(HWND, int, int)>& visit) {
     int budget = kMaxWindows;
     std::function<bool(HWND, int)> walkChildren = [&](HWND parent, int depth) {
         int z = 0;
-        for (HWND child = GetWindow(parent, GW_CHILD); child && budget > 0;
-             child = GetWindow(child, GW_HWNDNEXT), ++z) {
-            --budget;
-            if (!visit(child, depth, z)) return false;
+        for (HWND child : ChildrenOf(parent)) {
+            if (budget-- <= 0) return false;
+            if (!visit(child, depth, z++)) return false;
             if (depth + 1 < kMaxDepth && !walkChildren(child, depth + 1)) return false;
         }
         return true;
