@@ -3,7 +3,6 @@
 // frame, the window holds the same pixels and PenX, PenY and ScrollOffset end the same. Fonts,
 // colours, the window's size and the screen saver change in between, as the ticker lets them.
 #include <windows.h>
-#include <winternl.h>
 
 #include <gtest/gtest.h>
 
@@ -14,12 +13,16 @@
 
 #include "../../bench/strip_reference_win.h"
 #include "app/ticker_host_win.h"
+#include "gdi_objects_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
 #include "shell/strip_fonts_win.h"
 
 namespace {
+
+using gdi_test::GdiObjectCount;
+using gdi_test::QuietProc;
 
 constexpr int kWidth = 600, kHeight = 24;
 constexpr COLORREF kSentinel = RGB(90, 60, 120);
@@ -42,50 +45,6 @@ std::vector<uint32_t> ReadWindow(HWND window, int width, int height) {
     DeleteDC(memory);
     DeleteObject(dib);
     return pixels;
-}
-
-// Live GDI objects of this process (Wine keeps the handle table that the process environment
-// block points to, as Windows does), or -1 when they cannot be counted.
-int GdiObjectCount() {
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-    struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type;
-        UCHAR flags;
-        UINT64 user;
-    };
-    using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION info{};
-    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr))
-        return -1;
-    const BYTE* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
-    const Entry* table =
-        *reinterpret_cast<const Entry* const*>(peb + (sizeof(void*) == 8 ? 0xf8 : 0x94));
-    if (!table) return -1;
-    auto count = [table] {
-        int live = 0;
-        for (int i = 0; i < 0x10000; ++i)
-            live += table[i].type != 0;
-        return live;
-    };
-    const int before = count();
-    HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
-    const bool counts = count() == before + 1;
-    DeleteObject(probe);
-    return counts && count() == before ? before : -1;
-}
-
-LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_ERASEBKGND) return 1;
-    if (m == WM_PAINT) {
-        ValidateRect(w, nullptr);
-        return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
 }
 
 // Strip texts with what makes frames hard: markers, empty segments, odd counts of "|", long

@@ -1,0 +1,57 @@
+// What the in-process painter tests share: a count of the process's live GDI objects and a
+// window procedure that leaves the window's pixels to the test.
+#pragma once
+#include <windows.h>
+#include <winternl.h>
+
+namespace gdi_test {
+
+// Live GDI objects of this process, or -1 when they cannot be counted. GetGuiResources where
+// the system counts them; Wine does not, but keeps the handle table that the process
+// environment block points to, as Windows does, and a live entry there has a nonzero type.
+inline int GdiObjectCount() {
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
+    struct Entry {
+        UINT64 object;
+        ULONG owner;
+        USHORT unique;
+        UCHAR type;
+        UCHAR flags;
+        UINT64 user;
+    };
+    static_assert(sizeof(Entry) == 24, "handle table entry");
+    using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr))
+        return -1;
+    const BYTE* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
+    const Entry* table =
+        *reinterpret_cast<const Entry* const*>(peb + (sizeof(void*) == 8 ? 0xf8 : 0x94));
+    if (!table) return -1;
+    auto count = [table] {
+        int live = 0;
+        for (int i = 0; i < 0x10000; ++i)
+            live += table[i].type != 0;
+        return live;
+    };
+    // Trust the table only if one brush more shows as one entry more.
+    const int before = count();
+    HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+    const bool counts = count() == before + 1;
+    DeleteObject(probe);
+    return counts && count() == before ? before : -1;
+}
+
+// Erases and paints nothing: what the window shows is what the test drew into it.
+inline LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_ERASEBKGND) return 1;
+    if (m == WM_PAINT) {
+        ValidateRect(w, nullptr);
+        return 0;
+    }
+    return DefWindowProcA(w, m, wp, lp);
+}
+
+} // namespace gdi_test
