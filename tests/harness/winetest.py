@@ -150,7 +150,8 @@ class WineSession:
         out_path.unlink()
         err_path.unlink()
         if check and result.returncode != 0:
-            raise RuntimeError(f"{exe} {args} failed: {result.returncode} {result.stderr}")
+            raise RuntimeError(f"{exe} {args} failed: {result.returncode} "
+                               f"{result.stdout} {result.stderr}")
         return result
 
     def spawn(self, exe, *args, timeout=600, log=None):
@@ -210,7 +211,11 @@ class WineSession:
     def reg_add(self, key, name, value, kind="REG_DWORD"):
         args = ["reg", "add", key, "/f", "/t", kind, "/d", str(value)]
         args[3:3] = ["/v", name] if name is not None else ["/ve"]
-        self.run(*args, check=True)
+        # Wine's reg.exe once failed here, without a word, as the first program of a fresh
+        # session on a loaded machine; a second try tells that apart from a real refusal.
+        if self.run(*args).returncode != 0:
+            time.sleep(1)
+            self.run(*args, check=True)
 
     def screenshot(self, path):
         xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display],
