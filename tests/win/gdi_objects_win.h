@@ -1,5 +1,5 @@
 // What the in-process painter tests share: a count of the process's live GDI objects and a
-// window procedure that leaves the window's pixels to the test.
+// window that leaves its pixels to the test.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
@@ -52,6 +52,26 @@ inline LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         return 0;
     }
     return DefWindowProcA(w, m, wp, lp);
+}
+
+inline void Pump() {
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
+        DispatchMessageA(&msg);
+}
+
+// A shown top-most popup of class className (registered here) with QuietProc, painted once.
+inline HWND QuietWindow(const char* className, int x, int y, int width, int height) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = QuietProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = className;
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, "",
+                                  WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    UpdateWindow(window);
+    Pump();
+    return window;
 }
 
 } // namespace gdi_test

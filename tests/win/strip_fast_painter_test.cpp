@@ -22,7 +22,8 @@
 namespace {
 
 using gdi_test::GdiObjectCount;
-using gdi_test::QuietProc;
+using gdi_test::Pump;
+using gdi_test::QuietWindow;
 
 constexpr int kWidth = 600, kHeight = 24;
 constexpr COLORREF kSentinel = RGB(90, 60, 120);
@@ -105,28 +106,15 @@ class StripFastPainter : public testing::Test {
     static HWND tall; // a hidden window whose height makes other fonts
 
     static void SetUpTestSuite() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = QuietProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "StripFastPainterTest";
-        RegisterClassA(&wc);
-        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripFastPainterTest", "",
-                                 WS_POPUP | WS_VISIBLE, 50, 200, kWidth, kHeight, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        window = QuietWindow("StripFastPainterTest", 50, 200, kWidth, kHeight);
         tall = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 31, nullptr, nullptr,
-                               wc.hInstance, nullptr);
-        UpdateWindow(window);
-        Pump();
+                               GetModuleHandleA(nullptr), nullptr);
         CreateStripFonts(window);
     }
     static void TearDownTestSuite() {
         DeleteStripFonts();
         DestroyWindow(tall);
         DestroyWindow(window);
-    }
-    static void Pump() {
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageA(&msg);
     }
 
     void SetUp() override {

@@ -20,7 +20,8 @@
 namespace {
 
 using gdi_test::GdiObjectCount;
-using gdi_test::QuietProc;
+using gdi_test::Pump;
+using gdi_test::QuietWindow;
 
 constexpr int kWidth = 600, kHeight = 24;
 constexpr COLORREF kSentinel = RGB(90, 60, 120);
@@ -100,25 +101,12 @@ class StripPainter : public testing::Test {
     static HWND window;
 
     static void SetUpTestSuite() {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = QuietProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "StripPainterTest";
-        RegisterClassA(&wc);
-        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripPainterTest", "",
-                                 WS_POPUP | WS_VISIBLE, 100, 100, kWidth, kHeight, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
-        UpdateWindow(window);
-        Pump();
+        window = QuietWindow("StripPainterTest", 100, 100, kWidth, kHeight);
         CreateStripFonts(window);
     }
     static void TearDownTestSuite() {
         DeleteStripFonts();
         DestroyWindow(window);
-    }
-    static void Pump() {
-        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageA(&msg);
     }
 
     void SetUp() override {
