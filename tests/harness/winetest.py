@@ -16,8 +16,10 @@ import subprocess
 import time
 from pathlib import Path
 
-BUILD = Path(os.environ.get("TICKER_BUILD", Path(__file__).resolve().parents[2] / "build"))
-WIN_BIN = Path(os.environ.get("TICKER_WIN_BIN", BUILD / "win-x86_64"))
+# Absolute, whatever the caller gave: Wine takes only an absolute WINEPREFIX.
+_DEFAULT_BUILD = Path(__file__).resolve().parents[2] / "build"
+BUILD = Path(os.environ.get("TICKER_BUILD", _DEFAULT_BUILD)).resolve()
+WIN_BIN = Path(os.environ.get("TICKER_WIN_BIN", BUILD / "win-x86_64")).resolve()
 TEMPLATE = BUILD / "wine-template"
 SCREEN = (1024, 768)
 
