@@ -40,6 +40,15 @@ def check(condition, message):
         raise Failure(message)
 
 
+def run(main):
+    """Runs a scenario's main(): a Failure is printed and ends the program with 1."""
+    try:
+        main()
+    except Failure as failure:
+        print(f"FAIL: {failure}")
+        sys.exit(1)
+
+
 class TickerScene:
     def __init__(self, session):
         self.s = session

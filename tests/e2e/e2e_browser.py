@@ -7,11 +7,10 @@ opens nothing; "Help..." opens the help file in the default folder; the search b
 was typed when Enter is pressed, again on the next Enter. With only "Iexplore" both topics go
 there. With no browser, the shell's open command is run once per click, trimmed.
 """
-import sys
 import time
 
 import chrome_scene as cs
-from chrome_scene import check, Failure, WM_CHAR
+from chrome_scene import check, WM_CHAR
 
 ROOT_OPEN = cs.SEARCH_ROOT + cs.OPEN_TAIL
 
@@ -153,8 +152,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        sys.exit(1)
+    cs.run(main)

@@ -6,11 +6,10 @@ position and window position agree. A double click left of the first item's righ
 the first link; one further right opens another of the three; with no browser running the
 registered browser is started once with the address.
 """
-import sys
 import time
 
 import chrome_scene as cs
-from chrome_scene import check, Failure
+from chrome_scene import check
 
 TAG, COLUMN, FIELD, LINK = "\x0e", "\x05", "\x0b", "\x0d"
 LINKS = [f"http://quote.tamzo.example/q?s={s}" for s in ("AAA", "BBB", "CCC")]
@@ -87,8 +86,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        sys.exit(1)
+    cs.run(main)

@@ -8,7 +8,6 @@ moves the ticker into the bar along the bottom of the screen and back on the nex
 tick; "Exit" ends the program and gives the notification area its room back.
 """
 import socket
-import sys
 import threading
 
 import chrome_scene as cs
@@ -169,8 +168,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except Failure as failure:
-        print(f"FAIL: {failure}")
-        sys.exit(1)
+    cs.run(main)
