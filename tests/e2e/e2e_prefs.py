@@ -6,7 +6,6 @@ import json
 import re
 import subprocess
 import sys
-import threading
 import time
 import unittest
 import warnings
@@ -180,24 +179,21 @@ class Preferences(unittest.TestCase):
         self.click(self.child(sheet, "Button", "Cancel"))
         self.assertTrue(self.gone("Preferences"))
 
-    def test_large_size_starts_a_larger_copy_that_replaces_this_one(self):
+    def open_size_page(self):
+        """A ticker that knows its folder, with the sheet open on its first page: the ticker's
+        process, its window, the sheet and the page."""
         folder = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")
         self.session.reg_add(KEY, "Path", folder, kind="REG_SZ")
         first = self.start_ticker()
         old = self.tickers()[0]
         self.command(IDM_PREFERENCES)
         sheet = self.dialog("Preferences")
-        page = self.page(sheet)
+        return first, old, sheet, self.page(sheet)
+
+    def test_large_size_starts_a_larger_copy_that_replaces_this_one(self):
+        first, old, sheet, page = self.open_size_page()
         self.click(self.child(page, "Button", "Large Size?"))
-        counts, stop = [], threading.Event()
-
-        def watch():  # count Ticker windows as often as the probe can look
-            while not stop.is_set():
-                counts.append(len(self.session.windows("Ticker")))
-
-        watcher = threading.Thread(target=watch)
-        watcher.start()
-        try:
+        with self.session.window_counts("Ticker") as counts:
             self.click(self.child(sheet, "Button", "OK"))
             try:
                 first.wait(timeout=60)  # the new copy closes this one
@@ -206,9 +202,6 @@ class Preferences(unittest.TestCase):
             new = self.session.wait_for(
                 lambda: [r for r in self.session.windows("Ticker") if r["hwnd"] != old["hwnd"]],
                 30)
-        finally:
-            stop.set()
-            watcher.join()
         self.assertIsNotNone(first.returncode, "the first ticker did not end")
         self.assertTrue(new, "no new ticker")
         self.assertLessEqual(max(counts), 1, "two tickers at once")
@@ -219,13 +212,7 @@ class Preferences(unittest.TestCase):
         self.assertEqual(1, self.session.registry(KEY)["Ticker Size"]["data"])
 
     def test_applying_the_size_the_ticker_already_has_starts_no_copy(self):
-        folder = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")
-        self.session.reg_add(KEY, "Path", folder, kind="REG_SZ")
-        first = self.start_ticker()
-        old = self.tickers()[0]
-        self.command(IDM_PREFERENCES)
-        sheet = self.dialog("Preferences")
-        page = self.page(sheet)
+        first, old, sheet, page = self.open_size_page()
         large = self.child(page, "Button", "Large Size?")
         self.click(large)  # checked ...
         self.click(large)  # ... and unchecked again before OK

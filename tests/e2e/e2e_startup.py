@@ -2,7 +2,6 @@
 first-run settings, the reserve icons and the docked geometry, single instance, closing from
 outside, and the refusals."""
 import sys
-import threading
 import time
 import unittest
 from pathlib import Path
@@ -101,19 +100,10 @@ class Startup(unittest.TestCase):
         self.start_taskbar()
         first = self.start_ticker()
         first_hwnd = self.layout()[2][0]["hwnd"]
-        counts, stop = [], threading.Event()
-
-        def watch():  # count Ticker windows as often as the probe can look
-            while not stop.is_set():
-                counts.append(len(self.session.windows("Ticker")))
-
-        watcher = threading.Thread(target=watch)
-        watcher.start()
-        second = self.start_ticker(wait=False)
-        first.wait(timeout=30)
-        self.assertTrue(self.session.wait_for(lambda: self.session.windows("Ticker"), 15))
-        stop.set()
-        watcher.join()
+        with self.session.window_counts("Ticker") as counts:
+            second = self.start_ticker(wait=False)
+            first.wait(timeout=30)
+            self.assertTrue(self.session.wait_for(lambda: self.session.windows("Ticker"), 15))
         self.assertLessEqual(max(counts), 1, "two tickers at once")
         self.assertIsNotNone(first.returncode, "the first ticker did not end")
         tickers = self.session.windows("Ticker")

@@ -8,11 +8,13 @@ starts is remembered by pid and stopped in close(), also when a test fails.
 Environment (set by CTest): TICKER_BUILD (the native build directory) and TICKER_WIN_BIN (the
 x86_64 Windows build directory).
 """
+import contextlib
 import json
 import os
 import shutil
 import signal
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -198,6 +200,24 @@ class WineSession:
         probe's answer (a dict with "ok" and "result") or None."""
         rows, _ = self.probe("post" if post else "send", target, message, wparam, lparam)
         return rows[0] if rows else None
+
+    @contextlib.contextmanager
+    def window_counts(self, cls):
+        """While the block runs, counts the windows of class cls as often as the probe can
+        look; yields the list the counts go to (complete once the block has ended)."""
+        counts, stop = [], threading.Event()
+
+        def watch():
+            while not stop.is_set():
+                counts.append(len(self.windows(cls)))
+
+        watcher = threading.Thread(target=watch)
+        watcher.start()
+        try:
+            yield counts
+        finally:
+            stop.set()
+            watcher.join()
 
     def wait_window(self, cls, timeout_ms=30000, gone=False):
         # Generous: a first Wine program in a fresh session can take many seconds to start on
