@@ -28,7 +28,8 @@ class Startup(unittest.TestCase):
     def start_ticker(self, wait=True):
         proc = self.session.spawn(w.TICKER_EXE)
         if wait:
-            self.assertTrue(self.session.wait_window("Ticker"), "no Ticker window")
+            self.assertTrue(self.session.wait_window("Ticker"),
+                            f"no Ticker window: {self.session.state_of(proc)}")
         return proc
 
     def reserve_icons(self):

@@ -159,16 +159,30 @@ class WineSession:
         return result
 
     def spawn(self, exe, *args, timeout=600, log=None):
-        """Starts a Windows program in the background; close() stops it."""
-        out = open(log, "ab") if log else subprocess.DEVNULL
-        proc = subprocess.Popen(["timeout", "-k", "5", str(timeout), "wine", str(exe),
-                                 *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=out, stderr=subprocess.STDOUT if log else out,
-                                start_new_session=True)
-        if log:
-            out.close()  # the child has its own copy
+        """Starts a Windows program in the background; close() stops it. Its output (Wine's
+        own messages included) goes to log, by default a file of its own in the work folder."""
+        if log is None:
+            log = self.work / f"{Path(exe).stem}-{len(self._procs)}.log"
+        with open(log, "ab") as out:  # the child keeps its own copy
+            proc = subprocess.Popen(["timeout", "-k", "5", str(timeout), "wine", str(exe),
+                                     *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=subprocess.STDOUT,
+                                    start_new_session=True)
+        proc.log = Path(log)
         self._procs.append(proc)
         return proc
+
+    def state_of(self, proc):
+        """What a started program is up to, for a failure's message: whether it still runs,
+        the end of its output and the top-level windows of the session."""
+        code = proc.poll()
+        try:
+            output = proc.log.read_text(errors="replace")[-1500:]
+        except (AttributeError, OSError):
+            output = ""
+        tops = [f"{r['class']}:{r['title']!r}" for r in self.windows() if r.get("depth") == 0]
+        return (f"{'running' if code is None else f'ended with {code}'}; "
+                f"output: {output!r}; top-level windows: {tops}")
 
     def spawn_native(self, *cmd, log=None, **kw):
         """Starts a native helper (a server) in the background; close() stops it."""
