@@ -69,8 +69,8 @@ class Preferences(unittest.TestCase):
         self.session.spawn(w.TASKBAR_EXE)
         self.assertTrue(self.session.wait_window("TrayNotifyWnd"), "no taskbar stand-in")
         proc = self.session.spawn(w.TICKER_EXE)
-        self.assertTrue(self.session.wait_window("Ticker"),
-                        f"no Ticker window: {self.session.state_of(proc)}")
+        if not self.session.wait_window("Ticker"):
+            self.fail(f"no Ticker window: {self.session.state_of(proc)}")
         return proc
 
     def tickers(self, count=1, timeout=15):

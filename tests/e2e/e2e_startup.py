@@ -28,8 +28,8 @@ class Startup(unittest.TestCase):
     def start_ticker(self, wait=True):
         proc = self.session.spawn(w.TICKER_EXE)
         if wait:
-            self.assertTrue(self.session.wait_window("Ticker"),
-                            f"no Ticker window: {self.session.state_of(proc)}")
+            if not self.session.wait_window("Ticker"):
+                self.fail(f"no Ticker window: {self.session.state_of(proc)}")
         return proc
 
     def reserve_icons(self):
