@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"

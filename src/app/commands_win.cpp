@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/prefs_win.h"

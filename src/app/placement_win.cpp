@@ -5,7 +5,7 @@
 
 #include "app/commands_win.h"
 #include "app/embed_rules.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "app/tooltips_win.h"
 #include "settings/settings.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "app/embed_rules.h"
-#include "app/messages.h"
-#include "app/text.h"
+#include "base/messages.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "app/tooltips_win.h"
 #include "res/resource.h"
@@ -27,8 +27,6 @@ static_assert(offsetof(TTTOOLINFOA, lpszText) + sizeof(char*) == 40, "tool recor
 static_assert(sizeof(APPBARDATA) == 36, "taskbar record of the era");
 #endif
 
-HINSTANCE ProgramInstance;
-HWND TickerWindow;
 uint32_t WidthDivisor = 3;
 NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
 int ReserveIconCount;

@@ -1,24 +1,21 @@
-// Process-wide state of the ticker host: the program instance, the one ticker window, what
-// start-up measured in the notification area, and the window's modes. All of it belongs to the
-// window thread; the feed worker only reads TickerWindow.
+// Process-wide state of the ticker host: what start-up measured in the notification area, the
+// window's modes and pens, and the shell's window classes it looks for. All of it belongs to
+// the window thread.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdint>
 
+#include "base/program_win.h"
+
 constexpr int kReserveIconSlots = 100;
-constexpr char kTickerClass[] = "Ticker";
-constexpr char kInfoBarClass[] = "SSBar";
 constexpr char kTaskbarClass[] = "Shell_TrayWnd";
 constexpr char kNotifyAreaClass[] = "TrayNotifyWnd";
 constexpr char kClockClass[] = "TrayClockWClass";
 constexpr char kScreenSaverClass[] = "WindowsScreenSaverClass";
-constexpr char kProgramCaption[] = "Ostrivane Ticker";
 
 // Set by start-up.
-extern HINSTANCE ProgramInstance;
-extern HWND TickerWindow;
 extern uint32_t WidthDivisor;    // 3 normal size, 2 large: the size this run was laid out with
 extern NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
 extern int ReserveIconCount;     // k: reserve icons added

@@ -8,7 +8,7 @@
 
 #include "app/buttons_win.h"
 #include "app/commands_win.h"
-#include "app/messages.h"
+#include "base/messages.h"
 #include "app/placement_win.h"
 #include "app/scroll_rules.h"
 #include "app/ticker_host_win.h"

@@ -1,6 +1,6 @@
 #include "display/banner_win.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 
 int32_t WrapWidthFor(int32_t contentWidth) {
     return std::min(contentWidth, kStripXLimit) + kWrapAllowance;

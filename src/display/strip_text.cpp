@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 
 const ColorMarker kColorMarkers[kColorMarkerCount] = {
     {'+', kQuoteUpColor},       {'-', kQuoteDownColor},  {'%', kQuoteNcColor},  {'{', kUsColor},

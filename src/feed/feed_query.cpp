@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/endpoints.h"
-#include "app/text.h"
+#include "base/endpoints.h"
+#include "base/text.h"
 
 namespace {
 

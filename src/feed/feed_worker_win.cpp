@@ -19,9 +19,9 @@
 
 #include <atomic>
 
-#include "app/endpoints.h"
-#include "app/messages.h"
-#include "app/text.h"
+#include "base/endpoints.h"
+#include "base/messages.h"
+#include "base/text.h"
 #include "app/tooltips_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"

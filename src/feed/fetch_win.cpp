@@ -1,6 +1,6 @@
 #include "feed/fetch_win.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "display/banner_win.h"
 #include "display/banners.h"

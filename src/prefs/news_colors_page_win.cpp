@@ -10,7 +10,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/field_rules.h"

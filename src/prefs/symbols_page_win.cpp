@@ -13,7 +13,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/prefs_pages_win.h"
 #include "prefs/symbol_list.h"

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "feed/content_model.h"
 #include "feed/feed_worker_win.h"
 #include "res/resource.h"

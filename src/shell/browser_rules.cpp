@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 
 BrowserPage PageForPoint(int32_t x, int32_t y, int32_t stripWidth) {
     if (x > stripWidth - 65) return BrowserPage::kSearch;

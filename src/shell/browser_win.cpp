@@ -11,8 +11,8 @@
 #include <initializer_list>
 
 #include "app/commands_win.h"
-#include "app/endpoints.h"
-#include "app/text.h"
+#include "base/endpoints.h"
+#include "base/text.h"
 #include "app/ticker_host_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"

@@ -4,7 +4,7 @@
 
 #include "app/ticker_host_win.h"
 #include "feed/content_model.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "shell/strip_fonts_win.h"
 
 namespace {

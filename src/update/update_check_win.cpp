@@ -8,8 +8,8 @@
 #include <wininet.h>
 #include <lzexpand.h>
 
-#include "app/endpoints.h"
-#include "app/messages.h"
+#include "base/endpoints.h"
+#include "base/messages.h"
 #include "display/banner_win.h"
 #include "display/banners.h"
 #include "settings/proxy_win.h"

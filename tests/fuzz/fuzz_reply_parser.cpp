@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "display/strip_layout.h"
 #include "display/strip_text.h"
 #include "feed/content_model.h"

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "prefs/prefs_win.h"
 #include "prefs_sheet_driver.h"
 #include "res/resource.h"

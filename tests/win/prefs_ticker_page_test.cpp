@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "prefs/prefs_win.h"
 #include "prefs_sheet_driver.h"
 #include "res/resource.h"

@@ -1,11 +1,11 @@
 #include "update/updater/ticker_process_win.h"
 
-#include "app/messages.h"
+#include "base/messages.h"
+#include "base/program_win.h"
 #include "update/update_rules.h"
 
 namespace {
 
-constexpr char kTickerClass[] = "Ticker";
 constexpr DWORD kPollMs = 100;
 constexpr UINT kCloseRequestMs = 5000;
 

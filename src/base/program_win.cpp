@@ -1,0 +1,4 @@
+#include "base/program_win.h"
+
+HINSTANCE ProgramInstance;
+HWND TickerWindow;
