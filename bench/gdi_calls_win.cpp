@@ -62,7 +62,7 @@ template <class F> Hook MakeHook(const char* name, F* real, F counted) {
     return Hook{name, reinterpret_cast<void**>(real), reinterpret_cast<void*>(counted)};
 }
 
-} // namespace
+}  // namespace
 
 bool CountGdiCalls() {
     static bool installed = false;
@@ -84,7 +84,7 @@ bool CountGdiCalls() {
     const IMAGE_DATA_DIRECTORY& dir =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress) return false;
-    unsigned found = 0; // one bit per hook
+    unsigned found = 0;  // one bit per hook
     for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
          imp->Name; ++imp) {
         if (!imp->OriginalFirstThunk) continue;
@@ -119,7 +119,6 @@ GdiCallCounts GdiCallsSoFar() {
 
 GdiCallCounts operator-(const GdiCallCounts& a, const GdiCallCounts& b) {
     GdiCallCounts d;
-    for (int i = 0; i < kGdiCallCount; ++i)
-        d.calls[i] = a.calls[i] - b.calls[i];
+    for (int i = 0; i < kGdiCallCount; ++i) d.calls[i] = a.calls[i] - b.calls[i];
     return d;
 }

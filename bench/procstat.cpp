@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
                 committed, static_cast<unsigned long long>(memory.WorkingSetSize),
                 static_cast<unsigned long long>(memory.PeakWorkingSetSize));
     if (argc == 3 && std::strcmp(argv[2], "regions") == 0) {
-        std::sort(allocations.begin(), allocations.end(),
-                  [](const Allocation& a, const Allocation& b) { return a.committed > b.committed; });
+        std::sort(
+            allocations.begin(), allocations.end(),
+            [](const Allocation& a, const Allocation& b) { return a.committed > b.committed; });
         for (const Allocation& a : allocations)
             std::printf("{\"base\":\"%p\",\"committed\":%llu,\"protect\":\"0x%lx\"}\n", a.base,
                         a.committed, a.protect);

@@ -31,7 +31,7 @@
 
 namespace {
 
-double Seconds = 0.5; // how long each figure is measured, at least
+double Seconds = 0.5;  // how long each figure is measured, at least
 
 double Now() {
     LARGE_INTEGER f, c;
@@ -44,8 +44,7 @@ std::string ReadFile(const char* path) {
     std::string data;
     if (FILE* f = std::fopen(path, "rb")) {
         char buffer[65536];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
-            data.append(buffer, n);
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) data.append(buffer, n);
         std::fclose(f);
     }
     return data;
@@ -124,8 +123,7 @@ struct LayoutResult {
 LayoutResult CurrentLayout() {
     LayoutResult r;
     LinkEntry e;
-    for (int i = 0; ReadLink(i, &e); ++i)
-        r.links.push_back(e);
+    for (int i = 0; ReadLink(i, &e); ++i) r.links.push_back(e);
     r.display.assign(DisplayText, BoundedLength(DisplayText, sizeof DisplayText));
     r.wrap = WrapWidth;
     return r;
@@ -151,8 +149,7 @@ Measured MeasureRefreshes(const std::string& reply, const Way& way, bool freshFo
         const GdiCallCounts before = GdiCallsSoFar();
         const RefreshTimes t = Refresh(reply, way);
         const GdiCallCounts used = GdiCallsSoFar() - before;
-        for (int c = 0; c < kGdiCallCount; ++c)
-            m.calls.calls[c] += used.calls[c];
+        for (int c = 0; c < kGdiCallCount; ++c) m.calls.calls[c] += used.calls[c];
         m.total.parse += t.parse;
         m.total.extend += t.extend;
         spent += t.parse + t.extend;
@@ -300,8 +297,7 @@ void BenchCalls() {
     const int n = static_cast<int>(sizeof text - 1);
     auto time = [](const char* what, int count, auto call) {
         const double start = Now();
-        for (int i = 0; i < count; ++i)
-            call(i);
+        for (int i = 0; i < count; ++i) call(i);
         std::printf("  %-46s %8.2f us\n", what, (Now() - start) / count * 1e6);
     };
     std::printf("\nsingle calls (%d-character text):\n", n);
@@ -330,7 +326,7 @@ void BenchCalls() {
     ReleaseDC(Window, dc);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     int width = 600, height = 24;
@@ -362,8 +358,7 @@ int main(int argc, char** argv) {
         CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripBench", "", WS_POPUP | WS_VISIBLE,
                         0, 0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     UpdateWindow(Window);
-    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageA(&msg);
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
     TickerWindow = Window;
     for (int i = 0; i < kColorRoleCount; ++i)
         TickerSettings.colors[i] = RGB(40 + 20 * i, 255 - 20 * i, 128);

@@ -125,4 +125,4 @@ inline void PaintStrip(HDC dc, HWND window, char* text) {
     AdvanceScroll();
 }
 
-} // namespace strip_reference
+}  // namespace strip_reference

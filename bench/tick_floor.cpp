@@ -32,7 +32,7 @@ LRESULT CALLBACK FloorProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Frames = argc > 1 ? std::atoi(argv[1]) : 0;
@@ -49,7 +49,6 @@ int main(int argc, char** argv) {
     SelectObject(Frame, CreateCompatibleBitmap(dc, 349, 24));
     ReleaseDC(window, dc);
     SetTimer(window, 1, 50, nullptr);
-    for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;)
-        DispatchMessageA(&msg);
+    for (MSG msg; GetMessageA(&msg, nullptr, 0, 0) > 0;) DispatchMessageA(&msg);
     return 0;
 }

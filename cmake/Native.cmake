@@ -36,3 +36,9 @@ add_subdirectory(tests/e2e)
 if(TICKER_FUZZ)
     add_subdirectory(tests/fuzz)
 endif()
+
+# Every C and C++ file follows .clang-format; a file that differs fails here.
+find_program(TICKER_CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
+add_test(NAME format
+         COMMAND sh -c "find src tests tools bench -name '*.cpp' -o -name '*.h' | sort | xargs '${TICKER_CLANG_FORMAT}' --dry-run -Werror"
+         WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})

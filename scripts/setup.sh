@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang python3 binutils
+    cmake ninja-build g++ clang clang-format python3 binutils
     g++-mingw-w64-x86-64 g++-mingw-w64-i686
     wine wine64 xvfb xdotool x11-apps x11-utils imagemagick fonts-liberation mscompress
     googletest libcpp-httplib-dev libpugixml-dev

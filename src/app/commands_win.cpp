@@ -77,7 +77,8 @@ void ShowContextMenu(HWND window) {
         item.fState = MFS_GRAYED;
         SetMenuItemInfoA(popup, IDM_UPDATE_NOW, FALSE, &item);
     }
-    CheckMenuItem(popup, IDM_SEARCH_WINDOW, MF_BYCOMMAND | (SearchOpen ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, IDM_SEARCH_WINDOW,
+                  MF_BYCOMMAND | (SearchOpen ? MF_CHECKED : MF_UNCHECKED));
     POINT at;
     GetCursorPos(&at);
     TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
@@ -102,7 +103,7 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_ABOUT: ShowAboutBox(window); break;
     case IDM_UPDATE_NOW: StartFeedRefresh(window, 0); break;
     case IDM_HELP: OpenBrowserPage(-2, -2); break;
-    case IDM_EXPAND: Expanded = !Expanded; break;           // carried out by the placement tick
+    case IDM_EXPAND: Expanded = !Expanded; break;             // carried out by the placement tick
     case IDM_SEARCH_WINDOW: SearchOpen = !SearchOpen; break;  // likewise
     }
 }

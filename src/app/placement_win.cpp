@@ -92,10 +92,9 @@ void PlaceInBar(HWND window, HWND owner) {
     int h = ticker.bottom;
     int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     if (!InfoBarWindow) {
-        InfoBarWindow = CreateWindowExA(0, kInfoBarClass, "", WS_POPUP | WS_CLIPCHILDREN, 0,
-                                        screenHeight - h - kInfoLineHeight, screenWidth,
-                                        h + kInfoLineHeight, owner, nullptr, ProgramInstance,
-                                        nullptr);
+        InfoBarWindow = CreateWindowExA(
+            0, kInfoBarClass, "", WS_POPUP | WS_CLIPCHILDREN, 0, screenHeight - h - kInfoLineHeight,
+            screenWidth, h + kInfoLineHeight, owner, nullptr, ProgramInstance, nullptr);
         SetParent(window, InfoBarWindow);
         SetPriorityClass(GetCurrentProcess(), IDLE_PRIORITY_CLASS);
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
@@ -106,7 +105,8 @@ void PlaceInBar(HWND window, HWND owner) {
     if (ScreenSaverWindow) {
         // Leave the bottom of the screen to the bar, just behind the screen saver.
         SetWindowPos(ScreenSaverWindow, nullptr, 0, 0, screenWidth,
-                     screenHeight - h - kInfoLineHeight, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                     screenHeight - h - kInfoLineHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         SetWindowPos(InfoBarWindow, ScreenSaverWindow, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }

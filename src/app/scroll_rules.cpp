@@ -50,8 +50,7 @@ int32_t TopicJumpOffset(const TopicLink* links, int count, int32_t offset, bool 
     return JumpBackward(links, count, i, offset, scrollForward);
 }
 
-DragResult DragTo(DragState& drag, int32_t x, int32_t offset, int32_t scrollForward,
-                  int32_t wrap) {
+DragResult DragTo(DragState& drag, int32_t x, int32_t offset, int32_t scrollForward, int32_t wrap) {
     if (drag.anchor == 0) drag.anchor = x;
     int32_t d = drag.anchor - x;
     if (d > 3) scrollForward = 1;

@@ -29,5 +29,4 @@ struct DragResult {
     int32_t offset;
     int32_t scrollForward;
 };
-DragResult DragTo(DragState& drag, int32_t x, int32_t offset, int32_t scrollForward,
-                  int32_t wrap);
+DragResult DragTo(DragState& drag, int32_t x, int32_t offset, int32_t scrollForward, int32_t wrap);

@@ -162,9 +162,9 @@ bool EmbedTicker(HINSTANCE instance) {
     GetClientRect(area, &rc);
     BaselineWidth = rc.right;
     int x = BaselineWidth - TickerWidth - clockWidth;
-    TickerWindow = CreateWindowExA(0, kTickerClass, "", WS_CHILD | WS_CLIPCHILDREN, x, rc.top,
-                                   TickerWidth, rc.bottom - rc.top, area, nullptr, instance,
-                                   nullptr);
+    TickerWindow =
+        CreateWindowExA(0, kTickerClass, "", WS_CHILD | WS_CLIPCHILDREN, x, rc.top, TickerWidth,
+                        rc.bottom - rc.top, area, nullptr, instance, nullptr);
     if (!TickerWindow) {
         RemoveReserveIcons();
         Tell("Ticker Window Create Failed", "Error");

@@ -16,13 +16,13 @@ constexpr char kClockClass[] = "TrayClockWClass";
 constexpr char kScreenSaverClass[] = "WindowsScreenSaverClass";
 
 // Set by start-up.
-extern uint32_t WidthDivisor;    // 3 normal size, 2 large: the size this run was laid out with
+extern uint32_t WidthDivisor;  // 3 normal size, 2 large: the size this run was laid out with
 extern NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
-extern int ReserveIconCount;     // k: reserve icons added
-extern int GrownWidth;           // g: how far the notification area widened
-extern int IconWidth;            // g / k
-extern int TickerWidth;          // W = g - 3: the docked ticker's width
-extern int BaselineWidth;        // notification area width right after the icons were added
+extern int ReserveIconCount;  // k: reserve icons added
+extern int GrownWidth;        // g: how far the notification area widened
+extern int IconWidth;         // g / k
+extern int TickerWidth;       // W = g - 3: the docked ticker's width
+extern int BaselineWidth;     // notification area width right after the icons were added
 
 // Window state (ticker window).
 extern int32_t ScrollPause;

@@ -114,8 +114,8 @@ void OnTopicJump(HWND window, uint16_t requested) {
     int count = 0;
     for (LinkEntry entry; count < kLinkTableSize && ReadLink(count, &entry); ++count)
         links[count] = TopicLink{entry.rightEdge, entry.topicStart};
-    ScrollOffset = TopicJumpOffset(links, count, ScrollOffset, ScrollForward != 0, requested,
-                                   TopicCounter);
+    ScrollOffset =
+        TopicJumpOffset(links, count, ScrollOffset, ScrollForward != 0, requested, TopicCounter);
     ScrollPause = 0;
     TopicCounter = requested;
     UpdateWindow(window);

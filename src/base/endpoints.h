@@ -4,10 +4,10 @@
 #pragma once
 
 // Portal (HTTP).
-#define PORTAL_ACCOUNT_HOST "login.tamzo.example"   // /bin/zrtlogin
-#define PORTAL_CONTENT_HOST "my.tamzo.example"      // /zrt/update
-#define PORTAL_SEARCH_HOST "search.tamzo.example"   // root and /bin/search
-#define PORTAL_QUOTE_HOST "quote.tamzo.example"     // /lookup.html
+#define PORTAL_ACCOUNT_HOST "login.tamzo.example"  // /bin/zrtlogin
+#define PORTAL_CONTENT_HOST "my.tamzo.example"     // /zrt/update
+#define PORTAL_SEARCH_HOST "search.tamzo.example"  // root and /bin/search
+#define PORTAL_QUOTE_HOST "quote.tamzo.example"    // /lookup.html
 
 constexpr char kLoginUrlStart[] = "http://" PORTAL_ACCOUNT_HOST "/bin/zrtlogin?login=";
 constexpr char kContentUrl[] = "http://" PORTAL_CONTENT_HOST "/zrt/update";

@@ -17,5 +17,9 @@ size_t BoundedLength(const char* buf, size_t size);
 // Case-insensitive ASCII comparison, as the shell compares class names.
 bool EqualsNoCase(const char* a, const char* b);
 
-template <size_t N> size_t CopyText(char (&dst)[N], const char* src) { return CopyText(dst, N, src); }
-template <size_t N> size_t AppendText(char (&dst)[N], const char* src) { return AppendText(dst, N, src); }
+template <size_t N> size_t CopyText(char (&dst)[N], const char* src) {
+    return CopyText(dst, N, src);
+}
+template <size_t N> size_t AppendText(char (&dst)[N], const char* src) {
+    return AppendText(dst, N, src);
+}

@@ -4,6 +4,8 @@
 
 constexpr char kContactingBanner[] = " Contacting Tamzo!  |+ Getting your news selections  |  ";
 constexpr char kBadLoginBanner[] = " Bad 'My Tamzo!' Login  |! Check User ID & Password  |  ";
-constexpr char kNoDataBanner[] = "  No Data Received from Tamzo!  |! Please try again later...  |  ";
-constexpr char kCheckingVersionBanner[] = " Checking Software Version  |{ Checking Software Version  |  ";
+constexpr char kNoDataBanner[] =
+    "  No Data Received from Tamzo!  |! Please try again later...  |  ";
+constexpr char kCheckingVersionBanner[] =
+    " Checking Software Version  |{ Checking Software Version  |  ";
 constexpr char kUpdatingBanner[] = " Updating Software  |{ Updating Software  |  ";

@@ -44,7 +44,7 @@ struct StripFontKey {
 // fonts must exist.
 struct StripFontSwitch {
     HDC dc;
-    HFONT selected; // what this switch last selected; none at first
+    HFONT selected;  // what this switch last selected; none at first
 
     void Use(bool value) {
         HFONT font = value ? ValueFont : LabelFont;
@@ -80,13 +80,13 @@ struct StripByteWidths {
 inline StripByteWidths MeasureByteWidths(HDC dc) {
     std::string probes[5];
     for (int c = 1; c < 256; ++c) {
-        probes[0] += static_cast<char>(c);                     // every byte in order
-        probes[1] += static_cast<char>(256 - c);               // and backwards
-        probes[2] += static_cast<char>(0x80 + (c * 37) % 128); // high bytes in odd pairs
+        probes[0] += static_cast<char>(c);                      // every byte in order
+        probes[1] += static_cast<char>(256 - c);                // and backwards
+        probes[2] += static_cast<char>(0x80 + (c * 37) % 128);  // high bytes in odd pairs
     }
     probes[3] = "AVAWAYATAvAwAyFAF.LTLVLWLYLyPAP.P,TATaTeToTrTyT.T,VAVaVeVoV.WAWaWeWoW.YAYaYeYoY."
-                "ffffifflfjff.r.r,y.v.\"A'A";      // pairs that fonts kern or join
-    probes[4] = std::string(kSegmentTextMax, 'W'); // the longest piece there is
+                "ffffifflfjff.r.r,y.v.\"A'A";       // pairs that fonts kern or join
+    probes[4] = std::string(kSegmentTextMax, 'W');  // the longest piece there is
 
     StripByteWidths w;
     w.additive = true;

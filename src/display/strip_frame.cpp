@@ -48,10 +48,10 @@ void DrawPiece(void* context, const StripPiece& piece, int32_t width) {
     walk.drawer->draw(walk.drawer->context, piece, FrameX(piece.x, walk.offset), y);
     ++walk.drawn;
     PenX = static_cast<int32_t>(std::min<int64_t>(int64_t{piece.x} + width, kStripXLimit));
-    PenY = piece.value ? 0 : kValueDrop; // what the next segment is: a label after a value
+    PenY = piece.value ? 0 : kValueDrop;  // what the next segment is: a label after a value
 }
 
-} // namespace
+}  // namespace
 
 int WalkFrame(const char* text, size_t size, int32_t margin, int32_t offset, int32_t clientWidth,
               const FrameDrawer& drawer) {
@@ -82,7 +82,7 @@ template <class Holds> size_t FirstFailing(size_t end, Holds holds) {
     return low;
 }
 
-} // namespace
+}  // namespace
 
 int WalkVisibleFrame(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
                      const FrameView& view, const FrameDrawer& drawer) {

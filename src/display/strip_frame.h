@@ -7,11 +7,11 @@
 
 #include "display/strip_text.h"
 
-constexpr int32_t kButtonReserve = 76; // right end of the window, drawn by the window itself
+constexpr int32_t kButtonReserve = 76;  // right end of the window, drawn by the window itself
 constexpr int32_t kLeftBorder = 9;
 constexpr int32_t kClipInset = 1;
 constexpr int32_t kStartMargin = 11;
-constexpr int32_t kValueDrop = 3; // values sit 3 pixels below labels
+constexpr int32_t kValueDrop = 3;  // values sit 3 pixels below labels
 
 // The part of the window that a frame reaches (right and bottom exclusive) and where the text
 // starts. Over the screen saver the left border and the start margin are 0.

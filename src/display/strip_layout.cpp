@@ -71,7 +71,7 @@ void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,
 int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
                          const WholeTextMeasure& whole) {
     if (size == 0) return WrapWidthFor(0);
-    TerminateStripText(text, size); // an unterminated text ends at the buffer's end
+    TerminateStripText(text, size);  // an unterminated text ends at the buffer's end
     const int32_t wrap = WrapWidthFor(WalkStrip(text, size, 0, segments));
     RepeatAcrossScreen(text, size, screenWidth, whole);
     return wrap;

@@ -26,10 +26,10 @@ struct LayoutRulers {
     std::mutex lock;
     HWND window = nullptr;
     StripFontKey fonts;
-    StripRuler links;   // the text RecordLink last measured, GetTextExtentPoint32A widths
-    StripRuler display; // DisplayText as last measured, DrawTextA rectangle widths
+    StripRuler links;    // the text RecordLink last measured, GetTextExtentPoint32A widths
+    StripRuler display;  // DisplayText as last measured, DrawTextA rectangle widths
     bool byteWidthsKnown = false;
-    StripByteWidths byteWidths; // of the window's context, for the links
+    StripByteWidths byteWidths;  // of the window's context, for the links
 };
 LayoutRulers Layout;
 
@@ -117,7 +117,7 @@ void RecordLinkInOrder(HWND window, const char* textSoFar, const char* url, uint
     SelectStripFont(dc, false);
     const int32_t rightEdge =
         WalkStrip(textSoFar, kContentBufferSize, 0, StripWalker{dc, ExtentWidth, nullptr, nullptr});
-    AppendLink(rightEdge, url ? url : "", topicStart); // false: the table is full, link dropped
+    AppendLink(rightEdge, url ? url : "", topicStart);  // false: the table is full, link dropped
     SelectObject(dc, previous);
     ReleaseDC(window, dc);
 }
@@ -133,7 +133,7 @@ void MeasureAndExtendInOrder(HWND window) {
     ReleaseDC(window, dc);
 }
 
-} // namespace
+}  // namespace
 
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
     std::lock_guard<std::mutex> hold(Layout.lock);

@@ -55,25 +55,25 @@ struct KeptContext {
 struct Surface {
     HWND window = nullptr;
     LONG width = 0, height = 0;
-    KeptContext frame;   // the frame, client size
-    KeptContext tiles;   // kTileCount tiles one below the other, each the client's height
-    KeptContext drawing; // the tile being drawn and checked
+    KeptContext frame;    // the frame, client size
+    KeptContext tiles;    // kTileCount tiles one below the other, each the client's height
+    KeptContext drawing;  // the tile being drawn and checked
 };
 
 struct Tile {
-    int segment = -1; // none
-    int32_t first;    // the piece's column at the tile's column kTileMargin
+    int segment = -1;  // none
+    int32_t first;     // the piece's column at the tile's column kTileMargin
     int32_t y;
     COLORREF background, color;
-    bool exact;    // drawing the piece sets its cell to the tile there and nothing else
-    uint32_t used; // the frame that last used it
+    bool exact;     // drawing the piece sets its cell to the tile there and nothing else
+    uint32_t used;  // the frame that last used it
 };
 
 struct PainterState {
     Surface surface;
     StripFontKey fonts;
-    StripByteWidths byteWidths;        // of these fonts in the memory context
-    int32_t inkLeft = 0, inkRight = 0; // how far ink can stray from a cell in these fonts
+    StripByteWidths byteWidths;         // of these fonts in the memory context
+    int32_t inkLeft = 0, inkRight = 0;  // how far ink can stray from a cell in these fonts
     int32_t labelHeight = 0, valueHeight = 0;
     StripRuler ruler;
     Tile tiles[kTileCount];
@@ -87,8 +87,7 @@ struct PainterState {
 PainterState Painter;
 
 void ForgetTiles() {
-    for (Tile& tile : Painter.tiles)
-        tile.segment = -1;
+    for (Tile& tile : Painter.tiles) tile.segment = -1;
 }
 
 bool MakeContext(HDC dc, LONG width, LONG height, KeptContext& kept) {
@@ -191,7 +190,7 @@ COLORREF SentinelFor(COLORREF background, COLORREF color) {
     auto opposite = [](BYTE c) { return static_cast<BYTE>(c < 128 ? 255 : 0); };
     COLORREF sentinel =
         RGB(opposite(GetRValue(color)), opposite(GetGValue(color)), opposite(GetBValue(color)));
-    if (sentinel == background) sentinel ^= RGB(0x40, 0, 0); // still 64 away from the text
+    if (sentinel == background) sentinel ^= RGB(0x40, 0, 0);  // still 64 away from the text
     return sentinel;
 }
 
@@ -228,7 +227,7 @@ bool DrawTile(const StripPiece& piece, COLORREF background, COLORREF color, int3
         const bool rowInCell = row >= top && row < bottom;
         const uint32_t* pixel = &Painter.pixels[size_t(row) * kTileBitmapWidth];
         for (int32_t column = 0; column < kTileBitmapWidth; ++column) {
-            const int32_t u = first - kTileMargin + column; // column of the piece
+            const int32_t u = first - kTileMargin + column;  // column of the piece
             const bool inCell = rowInCell && u >= 0 && u < width;
             if ((pixel[column] == Painter.sentinelPixel) == inCell) return false;
         }
@@ -275,7 +274,7 @@ bool CopyFromTiles(const StripPiece& piece, COLORREF color, int32_t x, int32_t y
     const int32_t top = std::max(0, y), bottom = std::min<int32_t>(s.height, y + height);
     const int64_t from = std::max<int64_t>(0, int64_t{view.left} - x);
     const int64_t to = std::min<int64_t>(width, int64_t{view.right} - x);
-    if (top >= bottom || from >= to) return false; // only its ink could show: draw it
+    if (top >= bottom || from >= to) return false;  // only its ink could show: draw it
     const COLORREF background = TickerSettings.colors[kBackgroundColor];
     for (int32_t index = static_cast<int32_t>(from / kTileWidth); int64_t{index} * kTileWidth < to;
          ++index) {
@@ -376,7 +375,7 @@ void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g, c
     SetBkMode(memory, previousMode);
 }
 
-} // namespace
+}  // namespace
 
 void PaintStrip(HDC dc, HWND window, char* text) {
     RECT client;

@@ -19,14 +19,11 @@ ColorRole MarkerColorRole(char c) {
     return kColorRoleCount;
 }
 
-bool IsColorMarker(char c) {
-    return MarkerColorRole(c) != kColorRoleCount;
-}
+bool IsColorMarker(char c) { return MarkerColorRole(c) != kColorRoleCount; }
 
 int32_t SumOfByteWidths(const int32_t widths[256], const char* bytes, size_t length) {
     int64_t sum = 0;
-    for (size_t i = 0; i < length; ++i)
-        sum += widths[static_cast<unsigned char>(bytes[i])];
+    for (size_t i = 0; i < length; ++i) sum += widths[static_cast<unsigned char>(bytes[i])];
     return static_cast<int32_t>(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
 }
 
@@ -54,7 +51,7 @@ StripPiece MakePiece(const char* start, size_t n, size_t index, int64_t x, char*
                       static_cast<int32_t>(x)};
 }
 
-} // namespace
+}  // namespace
 
 int32_t WalkStrip(const char* text, size_t size, int32_t startX, const StripWalker& walker) {
     char buffer[kSegmentBufferSize];
@@ -101,16 +98,14 @@ bool StripRuler::SetText(const char* text, size_t size) {
     return true;
 }
 
-void StripRuler::ForgetWidths() {
-    measured_ = 0;
-}
+void StripRuler::ForgetWidths() { measured_ = 0; }
 
 void StripRuler::FindSegments(size_t from) {
     const char* text = text_.data();
     const size_t length = text_.size();
     for (size_t pos = from; pos < length;) {
         const void* bar = std::memchr(text + pos, '|', length - pos);
-        if (!bar) break; // the text after the last "|" is no segment
+        if (!bar) break;  // the text after the last "|" is no segment
         const size_t n = static_cast<const char*>(bar) - (text + pos);
         segments_.push_back(Segment{static_cast<uint32_t>(pos), static_cast<uint32_t>(n), 0, 0});
         pos += n + 1;

@@ -39,12 +39,12 @@ ColorRole MarkerColorRole(char c);
 
 // One segment as it is measured and drawn.
 struct StripPiece {
-    const char* bytes; // the segment without its marker, one space appended, zero-terminated
-    size_t length;     // bytes to measure and draw, the space included
-    int index;         // position in the text, 0 for the first segment
-    bool value;        // odd positions (the 2nd, 4th, ... segment) are values
-    char first;        // the segment's first character as it stands (its marker), 0 if empty
-    int32_t x;         // strip x where it starts
+    const char* bytes;  // the segment without its marker, one space appended, zero-terminated
+    size_t length;      // bytes to measure and draw, the space included
+    int index;          // position in the text, 0 for the first segment
+    bool value;         // odd positions (the 2nd, 4th, ... segment) are values
+    char first;         // the segment's first character as it stands (its marker), 0 if empty
+    int32_t x;          // strip x where it starts
 };
 
 // The sum of the widths of length bytes, each read from widths (indexed by the unsigned byte),
@@ -112,9 +112,9 @@ class StripRuler {
 
   private:
     struct Segment {
-        uint32_t start;  // offset of its first byte (its marker, if any)
-        uint32_t length; // bytes before its "|"
-        int64_t end;     // sum of the widths up to and including this one, once measured
+        uint32_t start;   // offset of its first byte (its marker, if any)
+        uint32_t length;  // bytes before its "|"
+        int64_t end;      // sum of the widths up to and including this one, once measured
         int32_t width;
     };
     void FindSegments(size_t from);

@@ -26,9 +26,9 @@ constexpr int kLinkTableSize = 200;
 constexpr int kLinkUrlSize = 200;
 
 struct LinkEntry {
-    int32_t rightEdge;      // strip x where the linked item's text ends, appended space included
-    char url[kLinkUrlSize]; // absolute address beginning with "http:"
-    uint32_t topicStart;    // 1 for the first link after a topic tag
+    int32_t rightEdge;       // strip x where the linked item's text ends, appended space included
+    char url[kLinkUrlSize];  // absolute address beginning with "http:"
+    uint32_t topicStart;     // 1 for the first link after a topic tag
 };
 
 extern char DisplayText[kDisplayTextSize];
@@ -37,11 +37,11 @@ extern LinkEntry LinkTable[kLinkTableSize];
 extern std::atomic<int32_t> LinkCount;
 extern std::atomic<uint32_t> LinkGeneration;
 
-extern std::atomic<int32_t> ScrollOffset;  // pixels scrolled, kept within 0..WrapWidth
-extern std::atomic<int32_t> WrapWidth;     // scroll period: content width + 8
-extern std::atomic<int32_t> PenX;          // painter's running x in strip coordinates
-extern std::atomic<int32_t> PenY;          // 0 (label next) or 3 (value next)
-extern std::atomic<int32_t> ScrollForward; // nonzero: the text moves left
+extern std::atomic<int32_t> ScrollOffset;   // pixels scrolled, kept within 0..WrapWidth
+extern std::atomic<int32_t> WrapWidth;      // scroll period: content width + 8
+extern std::atomic<int32_t> PenX;           // painter's running x in strip coordinates
+extern std::atomic<int32_t> PenY;           // 0 (label next) or 3 (value next)
+extern std::atomic<int32_t> ScrollForward;  // nonzero: the text moves left
 extern std::atomic<int32_t> DisplayUpdating;
 extern std::atomic<uint32_t> DisplayGeneration;  // odd while DisplayText is being replaced
 

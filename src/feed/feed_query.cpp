@@ -15,12 +15,9 @@ struct TopicCode {
 };
 
 const TopicCode kTopicCodes[] = {
-    {&TickerSettingsData::showUS, "rt,"},
-    {&TickerSettingsData::showWorld, "rw,"},
-    {&TickerSettingsData::showBusiness, "rb,"},
-    {&TickerSettingsData::showPolitics, "rp,"},
-    {&TickerSettingsData::showTechnology, "rc,"},
-    {&TickerSettingsData::showSports, "rs,"},
+    {&TickerSettingsData::showUS, "rt,"},           {&TickerSettingsData::showWorld, "rw,"},
+    {&TickerSettingsData::showBusiness, "rb,"},     {&TickerSettingsData::showPolitics, "rp,"},
+    {&TickerSettingsData::showTechnology, "rc,"},   {&TickerSettingsData::showSports, "rs,"},
     {&TickerSettingsData::showEntertainment, "re"},
 };
 

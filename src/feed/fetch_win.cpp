@@ -20,8 +20,7 @@ constexpr char kLoginHeaders[] = "Accept: text//plain\r\nAccept: text//html\r\n"
 constexpr char kContentHeaders[] = "User-Agent: ZRT Ticker V1.0\r\n\r\n";
 constexpr size_t kHeaderSize = 100;
 
-void RecordParsedLink(void* window, const char* textSoFar, const char* url,
-                      uint32_t topicStart) {
+void RecordParsedLink(void* window, const char* textSoFar, const char* url, uint32_t topicStart) {
     // A full table drops the link anyway; measuring the whole text for it would only cost
     // time on a reply with thousands of links.
     if (LinkCount.load() >= kLinkTableSize) return;

@@ -89,8 +89,10 @@ struct Output {
 class Parser {
   public:
     Parser(const char* reply, char* content, size_t capacity, LinkSink sink)
-        : in_(reinterpret_cast<const unsigned char*>(reply)),
-          out_{content, 0, capacity - kContentTailReserve, false}, sink_(sink) {}
+        : in_(reinterpret_cast<const unsigned char*>(reply)), out_{content, 0,
+                                                                   capacity - kContentTailReserve,
+                                                                   false},
+          sink_(sink) {}
 
     size_t Run() {
         out_.Mark(0);
@@ -168,8 +170,8 @@ class Parser {
         ++in_;
         if (QuoteTag()) QuoteSign();
         while (IsText(*in_) && !out_.full) {
-            if (*in_ == '&' && (StartsWithNoCase(in_ + 1, "amp") ||
-                                StartsWithNoCase(in_ + 1, "quot"))) {
+            if (*in_ == '&' &&
+                (StartsWithNoCase(in_ + 1, "amp") || StartsWithNoCase(in_ + 1, "quot"))) {
                 if (Lower(in_[1]) == 'q') out_.Put('"');
                 // Skip through the next ";", whatever stands before it, but not past the end.
                 while (*in_ && *in_ != ';') ++in_;

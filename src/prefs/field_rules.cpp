@@ -11,8 +11,7 @@ void NormaliseAirports(char* text) {
 
 uint32_t TypedNumberInRange(const char* text, uint32_t lo, uint32_t hi) {
     const char* p = text;
-    while (*p == ' ' || *p == '\t')
-        ++p;
+    while (*p == ' ' || *p == '\t') ++p;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
     if (*p < '0' || *p > '9') return lo;
@@ -20,8 +19,7 @@ uint32_t TypedNumberInRange(const char* text, uint32_t lo, uint32_t hi) {
     for (; *p >= '0' && *p <= '9'; ++p)
         if (value <= hi)
             value = value * 10 + static_cast<uint32_t>(*p - '0');  // stops growing past hi
-    while (*p == ' ' || *p == '\t')
-        ++p;
+    while (*p == ' ' || *p == '\t') ++p;
     if (*p) return lo;
     if (negative || value < lo) return lo;
     return value > hi ? hi : static_cast<uint32_t>(value);

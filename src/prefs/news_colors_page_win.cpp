@@ -66,13 +66,11 @@ void FreeBrushes() {
 }
 
 void CreateBrushes() {
-    for (int i = 0; i < kColorRoleCount; ++i)
-        SwatchBrush(i);
+    for (int i = 0; i < kColorRoleCount; ++i) SwatchBrush(i);
 }
 
 void TakeSnapshot() {
-    for (int i = 0; i < kColorRoleCount; ++i)
-        Snapshot[i] = ReadColorSetting(kColorSettings[i].id);
+    for (int i = 0; i < kColorRoleCount; ++i) Snapshot[i] = ReadColorSetting(kColorSettings[i].id);
 }
 
 void ShowStories(HWND page, uint32_t stories) {
@@ -105,8 +103,7 @@ void Load(HWND page) {
 void ChooseSwatchColor(HWND page, int index) {
     const int id = kColorSettings[index].id;
     static COLORREF custom[16];
-    for (COLORREF& c : custom)
-        c = RGB(255, 255, 255);
+    for (COLORREF& c : custom) c = RGB(255, 255, 255);
 
     CHOOSECOLORA chooser = {};
     chooser.lStructSize = sizeof chooser;
@@ -183,8 +180,7 @@ LONG_PTR Apply(HWND page) {
         WriteFlagSetting(topic.id, s.*topic.field);
     }
 
-    for (const ColorSettingRow& row : kColorSettings)
-        s.colors[row.role] = ReadColorSetting(row.id);
+    for (const ColorSettingRow& row : kColorSettings) s.colors[row.role] = ReadColorSetting(row.id);
     TakeSnapshot();
 
     StartFeedRefresh(SheetTicker, 0);
@@ -194,8 +190,7 @@ LONG_PTR Apply(HWND page) {
     FreeBrushes();
 
     bool anything = s.showWeather;
-    for (const TopicRow& topic : kTopics)
-        anything = anything || s.*topic.field;
+    for (const TopicRow& topic : kTopics) anything = anything || s.*topic.field;
     if (s.useMyTamzo || anything) return 0;
     MessageBeep(0xFFFFFFFF);
     MessageBoxA(page, kNoTopicText, kNoTopicCaption, MB_OK);
@@ -203,8 +198,7 @@ LONG_PTR Apply(HWND page) {
 }
 
 void Cancel() {
-    for (int i = 0; i < kColorRoleCount; ++i)
-        WriteColorSetting(kColorSettings[i].id, Snapshot[i]);
+    for (int i = 0; i < kColorRoleCount; ++i) WriteColorSetting(kColorSettings[i].id, Snapshot[i]);
 }
 
 INT_PTR OnNotify(HWND page, const NMHDR* note) {

@@ -35,9 +35,7 @@ struct PageLoading {
 
 // Check boxes against stored flags.
 inline UINT CheckFor(uint32_t flag) { return flag ? BST_CHECKED : BST_UNCHECKED; }
-inline uint32_t IsChecked(HWND page, int id) {
-    return IsDlgButtonChecked(page, id) == BST_CHECKED;
-}
+inline uint32_t IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
 // Draws an owner-drawn button as a bitmap resource of width x height pixels at the top left
 // of a button-face background. The button's state does not change the picture.

@@ -91,12 +91,8 @@ INT_PTR AnswerNotification(HWND page, LONG_PTR result) {
     return TRUE;
 }
 
-PageLoading::PageLoading() {
-    ++LoadingDepth;
-}
-PageLoading::~PageLoading() {
-    --LoadingDepth;
-}
+PageLoading::PageLoading() { ++LoadingDepth; }
+PageLoading::~PageLoading() { --LoadingDepth; }
 
 void MarkPageChanged(HWND page) {
     if (LoadingDepth == 0)

@@ -49,8 +49,7 @@ bool RemoveSymbol(char* list, const char* symbol) {
         std::memmove(piece, after + 1, std::strlen(after + 1) + 1);
     else
         *piece = 0;
-    for (size_t n = std::strlen(list); n && list[n - 1] == '+'; --n)
-        list[n - 1] = 0;
+    for (size_t n = std::strlen(list); n && list[n - 1] == '+'; --n) list[n - 1] = 0;
     return true;
 }
 

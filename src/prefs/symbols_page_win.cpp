@@ -37,9 +37,7 @@ char KeptSymbols[kStockSymbolsField];
 // whole, so an entry can be as long as the list itself.
 using Entry = char[kStockSymbolsField];
 
-void Publish() {
-    CopyText(TickerSettings.stockSymbols, EditedSymbols);
-}
+void Publish() { CopyText(TickerSettings.stockSymbols, EditedSymbols); }
 
 void FillListBox(HWND page) {
     HWND list = GetDlgItem(page, IDC_SYMBOL_LIST);
@@ -132,9 +130,7 @@ INT_PTR OnCommand(HWND page, WPARAM wParam) {
 
 }  // namespace
 
-void BeginSymbolsOpening() {
-    Filled = false;
-}
+void BeginSymbolsOpening() { Filled = false; }
 
 INT_PTR CALLBACK SymbolsPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

@@ -2,13 +2,13 @@
 #pragma once
 
 // Icons, cursors, bitmaps, menus (resources addressed by number)
-#define IDI_RESERVE 106          // blank 16 x 16 icon that holds room in the notification area
-#define IDC_DRAG_CURSOR 123      // shown while the strip is dragged
-#define IDB_LOGO 110             // logo button, 64 x 15
-#define IDB_BANNER_LARGE 117     // 205 x 40
-#define IDB_BANNER_WIDE 118      // 300 x 40
-#define IDB_BANNER_SMALL 119     // 150 x 20
-#define IDM_CONTEXT 104          // context menu; its first pop-up is shown
+#define IDI_RESERVE 106       // blank 16 x 16 icon that holds room in the notification area
+#define IDC_DRAG_CURSOR 123   // shown while the strip is dragged
+#define IDB_LOGO 110          // logo button, 64 x 15
+#define IDB_BANNER_LARGE 117  // 205 x 40
+#define IDB_BANNER_WIDE 118   // 300 x 40
+#define IDB_BANNER_SMALL 119  // 150 x 20
+#define IDM_CONTEXT 104       // context menu; its first pop-up is shown
 
 // Dialog templates
 #define IDD_SYMBOLS 105
@@ -42,7 +42,7 @@
 #define IDC_BOLD_FONT 1046
 #define IDC_SCREEN_SAVER 1054
 #define IDC_LARGE_SIZE 1055
-#define IDC_MY_TAMZO_ONLY 9999   // no control: the key of a flag set only from outside
+#define IDC_MY_TAMZO_ONLY 9999  // no control: the key of a flag set only from outside
 
 // Settings addressed by the control that edits them: colours
 #define IDC_COLOR_US 1035
@@ -59,28 +59,28 @@
 #define IDC_COLOR_QUOTE_NC 1060
 
 // Other controls
-#define IDC_STORIES 1058         // stories per topic edit field
+#define IDC_STORIES 1058  // stories per topic edit field
 
 // Preferences sheet, About box and maker's page: controls without a setting of their own.
 // Ids are per dialog, so two dialogs may use the same number.
 #define IDC_STATIC (-1)
 // Stock Symbols page (IDD_SYMBOLS)
-#define IDC_SYMBOL_EDIT 1001     // the symbol to add
-#define IDC_SYMBOL_LIST 1002     // the quoted symbols, sorted
-#define IDC_FIND_SYMBOL 1005     // "Find...": the portal's symbol lookup page
+#define IDC_SYMBOL_EDIT 1001  // the symbol to add
+#define IDC_SYMBOL_LIST 1002  // the quoted symbols, sorted
+#define IDC_FIND_SYMBOL 1005  // "Find...": the portal's symbol lookup page
 #define IDC_ADD_SYMBOL 1006
 #define IDC_REMOVE_SYMBOL 1007
 // "Ticker" page (IDD_TICKER_PAGE)
-#define IDC_REFRESH_SPIN 1012    // up-down of the refresh period, 10 to 60
-#define IDC_REFRESH_EDIT 1013    // refresh period in minutes ("News Refresh")
-#define IDC_USER_ID 1048         // "Tamzo! User ID"
-#define IDC_PASSWORD 1052        // "Tamzo! Password"
-#define IDC_ACCOUNT_LOGO 1057    // bitmap button showing IDB_BANNER_LARGE
+#define IDC_REFRESH_SPIN 1012  // up-down of the refresh period, 10 to 60
+#define IDC_REFRESH_EDIT 1013  // refresh period in minutes ("News Refresh")
+#define IDC_USER_ID 1048       // "Tamzo! User ID"
+#define IDC_PASSWORD 1052      // "Tamzo! Password"
+#define IDC_ACCOUNT_LOGO 1057  // bitmap button showing IDB_BANNER_LARGE
 // "News && Colors" page (IDD_NEWS_COLORS)
-#define IDC_CELSIUS 1014         // clears "Temperature System"
-#define IDC_AIRPORTS 1053        // "Airports"
-#define IDC_NC_HEADING 1056      // "N" over the no-change colour
-#define IDC_STORIES_SPIN 1059    // up-down of IDC_STORIES, 3 to 20
+#define IDC_CELSIUS 1014       // clears "Temperature System"
+#define IDC_AIRPORTS 1053      // "Airports"
+#define IDC_NC_HEADING 1056    // "N" over the no-change colour
+#define IDC_STORIES_SPIN 1059  // up-down of IDC_STORIES, 3 to 20
 // Maker's page (IDD_MAKER) and About box (IDD_ABOUT)
-#define IDC_MAKER_BANNER 1059    // bitmap button showing IDB_BANNER_WIDE
-#define IDC_ABOUT_BANNER 1061    // bitmap button showing IDB_BANNER_SMALL
+#define IDC_MAKER_BANNER 1059  // bitmap button showing IDB_BANNER_WIDE
+#define IDC_ABOUT_BANNER 1061  // bitmap button showing IDB_BANNER_SMALL

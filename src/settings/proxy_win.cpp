@@ -20,8 +20,8 @@ bool ReadNavigatorProxy(char* proxy) {
     if (opened == 5) {
         char value[kProxyField];
         DWORD size = sizeof value;
-        if (RegQueryValueExA(keys[4], nullptr, nullptr, nullptr,
-                             reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS) {
+        if (RegQueryValueExA(keys[4], nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                             &size) == ERROR_SUCCESS) {
             if (size >= sizeof value) size = sizeof value - 1;
             value[size] = 0;
             found = value[0] != 0;

@@ -29,8 +29,8 @@ enum ColorRole {
 
 constexpr int kStockSymbolsField = 260;  // in memory; stored as exactly 200 bytes
 constexpr int kStockSymbolsStored = 200;
-constexpr int kSettingString = 100;      // every other stored string
-constexpr int kAirportsField = 300;      // the page accepts more than is stored
+constexpr int kSettingString = 100;  // every other stored string
+constexpr int kAirportsField = 300;  // the page accepts more than is stored
 constexpr int kPathField = 260;
 
 struct TickerSettingsData {

@@ -41,8 +41,8 @@ template <typename Op> bool WithSettingsKey(Op op) {
 bool QueryDword(const char* name, uint32_t* value) {
     return WithSettingsKey([&](HKEY key) {
         DWORD data = *value, size = sizeof data;
-        if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data),
-                             &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&data), &size) !=
+            ERROR_SUCCESS)
             return false;
         *value = data;
         return true;
@@ -176,9 +176,9 @@ void LoadAllSettings(void* tickerWindow) {
     TickerSettingsData& s = TickerSettings;
 
     static const int kColorOrder[] = {
-        IDC_COLOR_SYMBOL,   IDC_COLOR_QUOTE_UP,   IDC_COLOR_QUOTE_DOWN, IDC_COLOR_QUOTE_NC,
-        IDC_COLOR_BACKGROUND, IDC_COLOR_US,       IDC_COLOR_WORLD,      IDC_COLOR_BUSINESS,
-        IDC_COLOR_POLITICS, IDC_COLOR_SPORTS,     IDC_COLOR_ENTERTAINMENT, IDC_COLOR_TECHNOLOGY};
+        IDC_COLOR_SYMBOL,     IDC_COLOR_QUOTE_UP, IDC_COLOR_QUOTE_DOWN,    IDC_COLOR_QUOTE_NC,
+        IDC_COLOR_BACKGROUND, IDC_COLOR_US,       IDC_COLOR_WORLD,         IDC_COLOR_BUSINESS,
+        IDC_COLOR_POLITICS,   IDC_COLOR_SPORTS,   IDC_COLOR_ENTERTAINMENT, IDC_COLOR_TECHNOLOGY};
     for (int id : kColorOrder) s.colors[FindColorSetting(id)->role] = ReadColorSetting(id);
 
     s.useMyTamzo = ReadFlagSetting(IDC_MY_TAMZO);

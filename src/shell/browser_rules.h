@@ -16,8 +16,7 @@ constexpr char kHelpFileName[] = "\\zrthelp.html";
 
 // The longest address any request can make: a search (root, path, full query), the help page
 // in the longest install folder, or a link of the strip.
-constexpr size_t kMaxAddressLength(size_t rootLength, size_t installPathLength,
-                                   size_t linkLength) {
+constexpr size_t kMaxAddressLength(size_t rootLength, size_t installPathLength, size_t linkLength) {
     size_t search = rootLength + sizeof kSearchPath - 1 + kSearchQueryLength;
     size_t help = installPathLength + sizeof kHelpFileName - 1;
     size_t longest = search > help ? search : help;

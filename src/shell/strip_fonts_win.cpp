@@ -1,7 +1,6 @@
 #include "shell/strip_fonts_win.h"
 #include <initializer_list>
 
-
 #include "res/resource.h"
 #include "settings/settings_store.h"
 #include "shell/font_rules.h"

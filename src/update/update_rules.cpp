@@ -25,7 +25,7 @@ namespace {
 // Offsets of the few header fields we look at (the PE format's own layout).
 constexpr size_t kDosHeaderSize = 64;
 constexpr size_t kPeOffsetField = 0x3c;
-constexpr size_t kFileHeaderSize = 4 + 20; // signature and file header
+constexpr size_t kFileHeaderSize = 4 + 20;  // signature and file header
 constexpr uint16_t kExecutableImage = 0x0002;
 constexpr uint16_t kDllImage = 0x2000;
 constexpr uint16_t kPe32Magic = 0x10b;
@@ -37,8 +37,8 @@ constexpr unsigned kMaxDirectories = 16;
 
 struct HeaderReader {
     const uint8_t* data;
-    size_t count;      // bytes we may read
-    uint64_t fileSize; // bytes the file has
+    size_t count;       // bytes we may read
+    uint64_t fileSize;  // bytes the file has
 
     uint16_t U16(size_t at) const { return uint16_t(data[at] | data[at + 1] << 8); }
     uint32_t U32(size_t at) const { return uint32_t(U16(at)) | uint32_t(U16(at + 2)) << 16; }
@@ -51,9 +51,7 @@ struct HeaderReader {
     }
 };
 
-bool PowerOfTwo(uint32_t v) {
-    return v && !(v & (v - 1));
-}
+bool PowerOfTwo(uint32_t v) { return v && !(v & (v - 1)); }
 
 ExeVerdict CheckSections(const HeaderReader& r, size_t table, unsigned sections,
                          uint32_t sizeOfHeaders, uint32_t sizeOfImage, uint32_t entryPoint) {

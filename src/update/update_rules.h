@@ -6,12 +6,12 @@
 #include <cstdint>
 
 // Files in the install directory, each with its leading backslash.
-constexpr char kProgramFile[] = "\\Ticker.exe";      // the installed ticker
-constexpr char kCompressedFile[] = "\\zrt-comp.exe"; // the download, LZ-compressed
-constexpr char kExpandedFile[] = "\\zrttemp.exe";    // the expanded new build
-constexpr char kUpdaterFile[] = "\\Update.exe";      // the updater program
-constexpr char kBackupFile[] = "\\Ticker.bak";       // the build an update replaced
-constexpr char kUpdateLogFile[] = "\\update.log";    // what the updater did, and why
+constexpr char kProgramFile[] = "\\Ticker.exe";       // the installed ticker
+constexpr char kCompressedFile[] = "\\zrt-comp.exe";  // the download, LZ-compressed
+constexpr char kExpandedFile[] = "\\zrttemp.exe";     // the expanded new build
+constexpr char kUpdaterFile[] = "\\Update.exe";       // the updater program
+constexpr char kBackupFile[] = "\\Ticker.bak";        // the build an update replaced
+constexpr char kUpdateLogFile[] = "\\update.log";     // what the updater did, and why
 
 // Room for the install directory (at most 259 characters) and any of the names above.
 constexpr size_t kInstallFileSize = 260 + 16;
@@ -35,18 +35,18 @@ enum class ExeMachine : uint16_t { I386 = 0x014c, Amd64 = 0x8664 };
 
 enum class ExeVerdict {
     Ok,
-    TooSmall,          // shorter than a DOS header
-    NoDosHeader,       // no "MZ"
-    BadHeaderOffset,   // the PE header lies outside what was read, or in the DOS header
-    NoPeSignature,     // no "PE\0\0"
-    WrongMachine,      // built for another processor
-    NotAProgram,       // not marked executable, or a DLL
-    BadOptionalHeader, // wrong magic for the machine, or too short
-    NotGui,            // console, driver or other subsystem
-    BadAlignment,      // file or section alignment not a sane power of two
-    BadSections,       // no sections, too many, out of order or outside the image
-    BadEntryPoint,     // no entry point, or not inside a section
-    Truncated,         // the headers or a section's data run past the end of the file
+    TooSmall,           // shorter than a DOS header
+    NoDosHeader,        // no "MZ"
+    BadHeaderOffset,    // the PE header lies outside what was read, or in the DOS header
+    NoPeSignature,      // no "PE\0\0"
+    WrongMachine,       // built for another processor
+    NotAProgram,        // not marked executable, or a DLL
+    BadOptionalHeader,  // wrong magic for the machine, or too short
+    NotGui,             // console, driver or other subsystem
+    BadAlignment,       // file or section alignment not a sane power of two
+    BadSections,        // no sections, too many, out of order or outside the image
+    BadEntryPoint,      // no entry point, or not inside a section
+    Truncated,          // the headers or a section's data run past the end of the file
 };
 
 // How many bytes of the start of a file CheckExecutable wants to see: the DOS header, the PE

@@ -36,10 +36,10 @@ TEST(BrowserCommand, OptionIsCutAndQuotesBecomeSpaces) {
 }
 
 TEST(BrowserCommand, OnlyTheFirstAndNextToLastCharactersAreLookedAt) {
-    EXPECT_EQ("C:\\b.exe ", Trimmed("C:\\b.exe "));            // nothing to change
+    EXPECT_EQ("C:\\b.exe ", Trimmed("C:\\b.exe "));                     // nothing to change
     EXPECT_EQ(" C:\\b.exe\" \"%1\"", Trimmed("\"C:\\b.exe\" \"%1\""));  // last quote stays
     EXPECT_EQ(" a  ", Trimmed("\"a\" "));
-    EXPECT_EQ(" ", Trimmed("\""));   // one character: only the first rule applies
+    EXPECT_EQ(" ", Trimmed("\""));      // one character: only the first rule applies
     EXPECT_EQ(" \"", Trimmed("\"\""));  // the first rule has already changed index 0
     EXPECT_EQ("", Trimmed(""));
     EXPECT_EQ("", Trimmed("-nohome"));
@@ -55,7 +55,8 @@ TEST(SearchQuery, SpacesBecomePlusAndOtherBytesOutsidePrintableAsciiSpaces) {
     EXPECT_EQ("two+words", Query("two words"));
     EXPECT_EQ("two+words  ", Query("two words\r\n"));  // Enter leaves its line break in the box
     EXPECT_EQ("caf  +cr me", Query("caf\xc3\xa9 cr\xe8me"));
-    EXPECT_EQ(" a b", Query("\ta\x1f" "b"));
+    EXPECT_EQ(" a b", Query("\ta\x1f"
+                            "b"));
     EXPECT_EQ("a&b=c%d", Query("a&b=c%d"));  // nothing else is escaped
     EXPECT_EQ("", Query(""));
 }
@@ -86,7 +87,7 @@ TEST(BrowserPoint, RegionsOfTheTickerWindowAndTheSpecialRequests) {
     EXPECT_EQ(BrowserPage::kStripItem, PageForPoint(w - 65, 5, w));  // last strip column
     EXPECT_EQ(BrowserPage::kStripItem, PageForPoint(0, 0, w));
     EXPECT_EQ(BrowserPage::kHelp, PageForPoint(-2, -2, w));
-    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1, 0, w));   // "Find..."
+    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1, 0, w));  // "Find..."
     EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-2, 0, w));
     EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1000, -2, w));
 }

@@ -10,8 +10,8 @@ using P = PanelPart;
 TEST(ButtonRegions, PressTakesTheFirstRegionThatHolds) {
     EXPECT_EQ(P::kLogo, PressedPart(R - 65, 3, R, h));
     EXPECT_EQ(P::kLogo, PressedPart(R - 1, 27, R, h));
-    EXPECT_EQ(P::kSearch, PressedPart(R - 66, 13, R, h));    // logo starts one further right
-    EXPECT_EQ(P::kExpand, PressedPart(R - 74, 14, R, h));    // the middle row: expand
+    EXPECT_EQ(P::kSearch, PressedPart(R - 66, 13, R, h));  // logo starts one further right
+    EXPECT_EQ(P::kExpand, PressedPart(R - 74, 14, R, h));  // the middle row: expand
     EXPECT_EQ(P::kSearch, PressedPart(R - 74, 0, R, h));
     EXPECT_EQ(P::kStrip, PressedPart(R - 75, 5, R, h));
     EXPECT_EQ(P::kNextTopic, PressedPart(8, 5, R, h));
@@ -19,9 +19,9 @@ TEST(ButtonRegions, PressTakesTheFirstRegionThatHolds) {
 }
 
 TEST(ButtonRegions, ReleaseUsesItsOwnEdgesAndTheOtherMiddleRowRule) {
-    EXPECT_EQ(P::kSearch, ReleasedPart(R - 65, 3, R, h));    // a press here is the logo
+    EXPECT_EQ(P::kSearch, ReleasedPart(R - 65, 3, R, h));  // a press here is the logo
     EXPECT_EQ(P::kLogo, ReleasedPart(R - 64, 3, R, h));
-    EXPECT_EQ(P::kSearch, ReleasedPart(R - 70, 14, R, h));   // the middle row: search
+    EXPECT_EQ(P::kSearch, ReleasedPart(R - 70, 14, R, h));  // the middle row: search
     EXPECT_EQ(P::kExpand, ReleasedPart(R - 70, 15, R, h));
     EXPECT_EQ(P::kStrip, ReleasedPart(R - 75, 20, R, h));
     EXPECT_EQ(P::kNextTopic, ReleasedPart(0, 5, R, h));

@@ -86,7 +86,7 @@ TEST(ContentAddress, AnOverlongAddressIsCutAtTheBufferEnd) {
     for (size_t i = kRequestAddressSize; i < sizeof guarded; ++i) EXPECT_EQ('#', guarded[i]);
     std::string text(guarded);
     EXPECT_NE(std::string::npos, text.find("&weather=c,PPP"));  // the symbols all made it
-    EXPECT_EQ(std::string::npos, text.find("news="));          // the tail did not
+    EXPECT_EQ(std::string::npos, text.find("news="));           // the tail did not
 }
 
 TEST(LoginAddress, CarriesUserAndPassword) {

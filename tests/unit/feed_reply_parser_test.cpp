@@ -56,8 +56,8 @@ Parsed Parse(const std::string& reply) {
 std::string Text(const std::string& reply) { return Parse(reply).text; }
 
 TEST(ReplyParser, WorkedExampleOfTheGrammar) {
-    Parsed p = Parse(T + "rt" + C + "1" + F + "Top:" + C + "2" + F + "Headline A" + F + L +
-                     "x/a" + L + F + "Headline B" + F + L + "x/b" + L);
+    Parsed p = Parse(T + "rt" + C + "1" + F + "Top:" + C + "2" + F + "Headline A" + F + L + "x/a" +
+                     L + F + "Headline B" + F + L + "x/b" + L);
     EXPECT_EQ("Top:  |{Headline A" + kBullet + "Headline B" + kBullet + "|", p.text);
     ASSERT_EQ(2u, p.links.size());
     EXPECT_EQ("Top:  |{Headline A" + kBullet + "|", p.links[0].textSoFar);
@@ -69,8 +69,8 @@ TEST(ReplyParser, WorkedExampleOfTheGrammar) {
 }
 
 TEST(ReplyParser, EveryTagStartsATopicForItsFirstLinkOnly) {
-    Parsed p = Parse(T + "rt" + L + "a" + L + L + "b" + L + T + "rw" + L + "c" + L + T + "xx" +
-                     T + "rb" + L + "d" + L);
+    Parsed p = Parse(T + "rt" + L + "a" + L + L + "b" + L + T + "rw" + L + "c" + L + T + "xx" + T +
+                     "rb" + L + "d" + L);
     ASSERT_EQ(4u, p.links.size());
     EXPECT_EQ(1u, p.links[0].topicStart);
     EXPECT_EQ(0u, p.links[1].topicStart);
@@ -109,7 +109,8 @@ TEST(ReplyParser, QuoteSignsChooseTheColourOfAQuote) {
 
 TEST(ReplyParser, AZeroWithoutAProvisionalMarkerCommitsNothing) {
     // A later field of the group, and a group opened without a column change.
-    EXPECT_EQ("IBM|%98 1/2 00|", Text(T + "qt" + F + "IBM" + C + "2" + F + "98 1/2 0" + F + F + "0"));
+    EXPECT_EQ("IBM|%98 1/2 00|",
+              Text(T + "qt" + F + "IBM" + C + "2" + F + "98 1/2 0" + F + F + "0"));
     EXPECT_EQ("10|", Text(T + "qt" + F + "10"));
     EXPECT_EQ("1--1|", Text(T + "qt" + F + "1" + F + F + "-1"));  // a sign always commits
 }
@@ -129,8 +130,8 @@ TEST(ReplyParser, GroupMarkersFollowTheTag) {
         EXPECT_EQ(std::string("|") + c.marker + "|", text) << c.tag;
     }
     // Unknown tags keep the marker of the group before; the first group gets "{".
-    EXPECT_EQ("|}|}|^|^|", Text(T + "rw" + C + "2" + T + "rz" + C + "1" + T + "re" + C + "2" +
-                              T + "zz" + C + "1"));
+    EXPECT_EQ("|}|}|^|^|", Text(T + "rw" + C + "2" + T + "rz" + C + "1" + T + "re" + C + "2" + T +
+                                "zz" + C + "1"));
     EXPECT_EQ("|{|", Text(T + "zz" + C + "2"));
     EXPECT_EQ("|{|", Text(C + "2"));
 }
@@ -145,10 +146,10 @@ TEST(ReplyParser, AColonGetsRoomOnlyWhenTheFieldIsLeftOpen) {
 TEST(ReplyParser, BulletsFollowValueFieldsExceptQuotesAndWeather) {
     EXPECT_EQ("|{a" + kBullet + "b" + kBullet + "|",
               Text(T + "rt" + C + "2" + F + "a" + F + F + "b"));
-    EXPECT_EQ("a|", Text(T + "rt" + F + "a"));                   // column 1: labels
+    EXPECT_EQ("a|", Text(T + "rt" + F + "a"));  // column 1: labels
     EXPECT_EQ("|{JFK 71F|", Text(T + "wt" + C + "2" + F + "JFK 71F"));
-    EXPECT_EQ("|{JFK|", Text(T + "Wt" + C + "2" + F + "JFK"));     // any case
-    EXPECT_EQ("|{x|", Text(T + "QT" + C + "2" + F + "x"));         // not a quote tag, no bullet
+    EXPECT_EQ("|{JFK|", Text(T + "Wt" + C + "2" + F + "JFK"));  // any case
+    EXPECT_EQ("|{x|", Text(T + "QT" + C + "2" + F + "x"));      // not a quote tag, no bullet
     EXPECT_EQ("|x" + kBullet + "|", Text(T + "qx" + C + "2" + F + "x"));
 }
 
@@ -183,8 +184,8 @@ TEST(ReplyParser, TheByteThatEndsALinkGoesWithIt) {
 
 TEST(ReplyParser, TheFirstZeroByteEndsTheReplyAnywhere) {
     const std::string tail = std::string(1, '\0') + F + "MORE" + L + "more";
-    const std::string heads[] = {T, T + "r", C, F + "a", F + "a&amp", F + "a&", L, L + "abc",
-                                 T + "qt" + C + "2" + F + "1"};
+    const std::string heads[] = {
+        T, T + "r", C, F + "a", F + "a&amp", F + "a&", L, L + "abc", T + "qt" + C + "2" + F + "1"};
     for (const std::string& head : heads) {
         Parsed p = Parse(head + tail);
         EXPECT_EQ(std::string::npos, p.text.find("MORE")) << p.text;
@@ -202,8 +203,9 @@ TEST(ReplyParserBounds, ContentStopsWithRoomForTheHandOver) {
 TEST(ReplyParserBounds, NothingAfterTheCutIsWrittenOrLinked) {
     // Headlines with links until the buffer is full; the last writes are bullets and bars.
     std::string reply = T + "rt" + C + "2";
-    for (int i = 0; i < 3000; ++i) reply += F + "Headline " + std::to_string(i) + F + L + "x/" +
-                                             std::to_string(i) + L + C + "1" + C + "2";
+    for (int i = 0; i < 3000; ++i)
+        reply += F + "Headline " + std::to_string(i) + F + L + "x/" + std::to_string(i) + L + C +
+                 "1" + C + "2";
     Parsed p = Parse(reply);
     EXPECT_GE(p.text.size(), static_cast<size_t>(kContentBufferSize) - 3 - 16);
     ASSERT_FALSE(p.links.empty());
@@ -250,7 +252,8 @@ void Append(void*, const char*, const char* url, uint32_t topicStart) {
 
 TEST(ReplyParserBounds, TheLinkTableKeepsTheFirst200Links) {
     std::string reply = T + "rt" + C + "2";
-    for (int i = 0; i < 300; ++i) reply += F + "h" + L + std::string(300, 'u') + std::to_string(i) + L;
+    for (int i = 0; i < 300; ++i)
+        reply += F + "h" + L + std::string(300, 'u') + std::to_string(i) + L;
     ClearLinks();
     char content[kContentBufferSize];
     ParseReply(reply.c_str(), content, sizeof content, {Append, nullptr});

@@ -17,7 +17,7 @@
 namespace {
 
 int32_t FakeWidth(const StripPiece& p, bool huge) {
-    if (p.length > 1 && p.bytes[0] == '\x01') // a piece that names its width: "\x01" digits
+    if (p.length > 1 && p.bytes[0] == '\x01')  // a piece that names its width: "\x01" digits
         return static_cast<int32_t>(std::strtoll(p.bytes + 1, nullptr, 10));
     int64_t w = 0;
     for (size_t i = 0; i < p.length; ++i) {
@@ -45,7 +45,7 @@ struct Recorder {
     bool huge;
     int measures = 0;
     std::vector<Draw> draws;
-    std::vector<int32_t> widths; // by index, as measured
+    std::vector<int32_t> widths;  // by index, as measured
 
     static int32_t Measure(void* c, const StripPiece& p) {
         Recorder& r = *static_cast<Recorder*>(c);
@@ -142,10 +142,10 @@ TEST(StripFastFrame, DrawsWhatTheWalkDrawsWhereItCanShowAndLeavesThePenAsTheWalk
             f.view.inkRight = below(4);
             switch (below(6)) {
             case 0: f.offset = 0; break;
-            case 1: f.offset = end - below(700); break; // near the end
-            case 2: f.offset = end + below(100); break; // past it
+            case 1: f.offset = end - below(700); break;  // near the end
+            case 2: f.offset = end + below(100); break;  // past it
             case 3: f.offset = -below(500); break;
-            case 4: f.offset = kStripXLimit + 600 - below(2000); break; // where x stops growing
+            case 4: f.offset = kStripXLimit + 600 - below(2000); break;  // where x stops growing
             default: f.offset = below(std::max(1, end)); break;
             }
             ExpectSameFrame(text, ruler, f, huge,
@@ -193,11 +193,11 @@ TEST(StripFastFrame, MeasuresEachSegmentOnceWhileTheTextStays) {
         WalkVisibleFrame(ruler, 11, offset, 600, view, fast.Drawer());
         most = std::max<int>(most, int(fast.draws.size()));
         if (offset > 0) {
-            EXPECT_LE(fast.measures - before, 64); // at most one batch, and rarely
+            EXPECT_LE(fast.measures - before, 64);  // at most one batch, and rarely
         }
     }
-    EXPECT_EQ(int(ruler.MeasuredCount()), fast.measures); // never a segment twice
-    EXPECT_LT(most, 40);                                  // only what can show is drawn
+    EXPECT_EQ(int(ruler.MeasuredCount()), fast.measures);  // never a segment twice
+    EXPECT_LT(most, 40);                                   // only what can show is drawn
 }
 
 TEST(StripFastFrame, NothingReachedLeavesThePenAtTheMargin) {
@@ -213,4 +213,4 @@ TEST(StripFastFrame, NothingReachedLeavesThePenAtTheMargin) {
     EXPECT_EQ(0, PenX.load());
 }
 
-} // namespace
+}  // namespace

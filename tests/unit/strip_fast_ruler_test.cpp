@@ -21,7 +21,7 @@ namespace {
 // a "`" in a label makes the measurement negative, which the walk takes as 0.
 struct FakeFont {
     explicit FakeFont(bool enormous = false) : huge(enormous) {}
-    bool huge; // whether "~" is enormous
+    bool huge;  // whether "~" is enormous
     int calls = 0;
 
     static int32_t ByteWidth(unsigned char c, bool value) {
@@ -107,9 +107,9 @@ class TextMaker {
         static const char kMarkers[] = "+-%{}~!@^?";
         std::string s;
         switch (Below(10)) {
-        case 0: break;                                           // empty
-        case 1: s = std::string(5000 + Below(1500), 'L'); break; // longer than the buffer
-        case 2: s = std::string(1, kMarkers[Below(10)]); break;  // a marker alone
+        case 0: break;                                            // empty
+        case 1: s = std::string(5000 + Below(1500), 'L'); break;  // longer than the buffer
+        case 2: s = std::string(1, kMarkers[Below(10)]); break;   // a marker alone
         default: {
             if (Below(2)) s += kMarkers[Below(10)];
             const int n = 1 + Below(Below(4) == 0 ? 400 : 40);
@@ -130,12 +130,11 @@ class TextMaker {
     std::string Text(size_t maxLength) {
         std::string text;
         const int segments = Below(6) == 0 ? Below(4) : Below(300);
-        for (int i = 0; i < segments && text.size() < maxLength; ++i)
-            text += Segment() + "|";
-        if (Below(3) == 0) { // a repeat piece: the first 300 characters and a "|"
+        for (int i = 0; i < segments && text.size() < maxLength; ++i) text += Segment() + "|";
+        if (Below(3) == 0) {  // a repeat piece: the first 300 characters and a "|"
             text += "  " + text.substr(0, 300) + "|";
         }
-        if (Below(2)) text += Segment(); // text after the last "|"
+        if (Below(2)) text += Segment();  // text after the last "|"
         if (text.size() > maxLength) text.resize(maxLength);
         return text;
     }
@@ -168,7 +167,7 @@ TEST(StripFastRuler, GivesThePiecesPositionsAndEndOfTheWalk) {
 }
 
 TEST(StripFastRuler, ReadsNoFurtherThanItsSizeAndTakesNullForEmpty) {
-    std::vector<char> bars(kDisplayTextSize, '|'); // no zero byte
+    std::vector<char> bars(kDisplayTextSize, '|');  // no zero byte
     FakeFont font, walkFont;
     StripRuler ruler;
     ruler.SetText(bars.data(), bars.size());
@@ -193,7 +192,7 @@ TEST(StripFastRuler, MeasuresEachPieceOnceLabelsThenValuesPerBatch) {
     StripRuler ruler;
     ruler.SetText("a|b|c|d|e|f|g|", 15);
     ruler.MeasureTo(5, PieceMeasure{&order, Order::Measure});
-    ruler.MeasureTo(5, PieceMeasure{&order, Order::Measure}); // nothing left to measure
+    ruler.MeasureTo(5, PieceMeasure{&order, Order::Measure});  // nothing left to measure
     ruler.MeasureTo(99, PieceMeasure{&order, Order::Measure});
     EXPECT_EQ((std::vector<int>{0, 2, 4, 1, 3, 6, 5}), order.indexes);
     EXPECT_EQ(70, ruler.X(7, 0));
@@ -220,9 +219,9 @@ TEST(StripFastRuler, LinkPositionsOfAGrowingTextAreThoseOfTheWholeWalk) {
             piece.resize(std::min(piece.size(), size_t(700)));
             std::memcpy(content.data() + at, piece.data(), piece.size());
             at += piece.size();
-            content[at] = make.Below(4) == 0 ? '%' : 0; // a provisional marker, or the zero
+            content[at] = make.Below(4) == 0 ? '%' : 0;  // a provisional marker, or the zero
             if (make.Below(2)) {
-                content[at] = '|'; // the link closes its segment for the moment
+                content[at] = '|';  // the link closes its segment for the moment
                 content[at + 1] = 0;
                 ruler.SetText(content.data(), content.size());
                 ruler.MeasureTo(ruler.SegmentCount(), PieceMeasure{&font, FakeFont::Measure});
@@ -232,7 +231,7 @@ TEST(StripFastRuler, LinkPositionsOfAGrowingTextAreThoseOfTheWholeWalk) {
                 ++links;
                 content[at] = 0;
             }
-            if (make.Below(25) == 0) { // a caller with a text of its own now and then
+            if (make.Below(25) == 0) {  // a caller with a text of its own now and then
                 const std::string other = make.Text(3000);
                 ruler.SetText(other.c_str(), other.size() + 1);
                 ruler.MeasureTo(ruler.SegmentCount(), PieceMeasure{&font, FakeFont::Measure});
@@ -256,7 +255,7 @@ TEST(StripFastRuler, TheScrollPeriodAndTheRepeatCopiesAreThoseOfMeasureAndExtend
                                          w += FakeFont::ByteWidth(text[i], false);
                                      return w;
                                  }};
-    StripRuler ruler; // kept across texts, as the layout keeps it
+    StripRuler ruler;  // kept across texts, as the layout keeps it
     for (int round = 0; round < 300; ++round) {
         std::vector<char> reference(kDisplayTextSize, 0);
         const std::string text = make.Text(size_t(kDisplayTextSize) + (round % 10 == 0 ? 50 : 0));
@@ -278,4 +277,4 @@ TEST(StripFastRuler, TheScrollPeriodAndTheRepeatCopiesAreThoseOfMeasureAndExtend
     }
 }
 
-} // namespace
+}  // namespace

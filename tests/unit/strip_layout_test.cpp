@@ -19,9 +19,7 @@ int32_t WholeWidth(void* calls, const char*, size_t length) {
     if (calls) ++*static_cast<int*>(calls);
     return static_cast<int32_t>(length) * 7;
 }
-int32_t Invisible(void*, const char*, size_t) {
-    return 0;
-}
+int32_t Invisible(void*, const char*, size_t) { return 0; }
 
 const StripWalker kSegments{nullptr, SegmentWidth, nullptr, nullptr};
 const WholeTextMeasure kWhole{nullptr, WholeWidth};
@@ -48,16 +46,16 @@ struct Display {
 };
 
 TEST(StripRepeatPiece, ShortTextsRepeatWholeLongOnesTheirFirst300AndABar) {
-    EXPECT_EQ(std::string(204, 'x'), Piece(std::string(204, 'x'), 1024)); // 1024 / 5 = 204
+    EXPECT_EQ(std::string(204, 'x'), Piece(std::string(204, 'x'), 1024));  // 1024 / 5 = 204
     EXPECT_EQ(std::string(205, 'x') + "|", Piece(std::string(205, 'x'), 1024));
     std::string long_text = std::string(300, 'a') + std::string(500, 'b');
     EXPECT_EQ(std::string(300, 'a') + "|", Piece(long_text, 1024));
-    EXPECT_EQ("ab|", Piece("ab", 0)); // no screen: the cut rule, though nothing is appended
+    EXPECT_EQ("ab|", Piece("ab", 0));  // no screen: the cut rule, though nothing is appended
 }
 
 TEST(StripRepeatPiece, AWholeTextLongerThanThePieceIsCut) {
     std::string text(6000, 'w');
-    EXPECT_EQ(kRepeatPieceSize - 1, Piece(text, 40000).size()); // 40000 / 5 = 8000 >= 6000
+    EXPECT_EQ(kRepeatPieceSize - 1, Piece(text, 40000).size());  // 40000 / 5 = 8000 >= 6000
     char tiny[1] = {'x'};
     EXPECT_EQ(0u, MakeRepeatPiece("abc", 3, 1024, tiny, sizeof tiny));
     EXPECT_EQ(0, tiny[0]);
@@ -65,21 +63,20 @@ TEST(StripRepeatPiece, AWholeTextLongerThanThePieceIsCut) {
 
 TEST(StripLayout, WrapWidthIsTheSegmentSumPlusEight) {
     Display d("a|b|c|");
-    EXPECT_EQ(14 + 18 + 14 + 8, d.Extend(1024)); // a and c in the label font, b in the value font
+    EXPECT_EQ(14 + 18 + 14 + 8, d.Extend(1024));  // a and c in the label font, b in the value font
     Display empty("");
     EXPECT_EQ(8, empty.Extend(1024));
-    EXPECT_EQ("", empty.Text()); // no copy of nothing
+    EXPECT_EQ("", empty.Text());  // no copy of nothing
     EXPECT_EQ(8, WrapWidthFor(0));
     EXPECT_EQ(kStripXLimit + 8, WrapWidthFor(0x7fffffff));
 }
 
 TEST(StripLayout, CopiesGoOnUntilTheTextBeforeTheLastIsAsWideAsTheScreen) {
-    Display d("ab|"); // 21 pixels measured whole; repeated whole on a 100-pixel screen
+    Display d("ab|");  // 21 pixels measured whole; repeated whole on a 100-pixel screen
     d.Extend(100);
     // Before each copy: 21, 42, 63, 84 (narrower, go on), 105 (wide enough, last copy).
     std::string expected;
-    for (int i = 0; i < 6; ++i)
-        expected += "ab|";
+    for (int i = 0; i < 6; ++i) expected += "ab|";
     EXPECT_EQ(expected, d.Text());
 }
 
@@ -107,15 +104,15 @@ TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {
     size_t length = d.Text().size();
     EXPECT_LT(length, size_t(kDisplayTextSize));
     EXPECT_GE(length + text.size(), size_t(kDisplayTextSize));
-    EXPECT_EQ(0u, length % text.size()); // whole copies only
+    EXPECT_EQ(0u, length % text.size());  // whole copies only
 
-    Display full(std::string(kDisplayTextSize - 1, 'f')); // 19999 bytes: no room
+    Display full(std::string(kDisplayTextSize - 1, 'f'));  // 19999 bytes: no room
     full.Extend(1024);
     EXPECT_EQ(size_t(kDisplayTextSize - 1), full.Text().size());
 
     Display unterminated(std::string(kDisplayTextSize, 'u'));
     unterminated.Extend(1024);
-    EXPECT_EQ(0, unterminated.buffer.back()); // ended at the buffer's end
+    EXPECT_EQ(0, unterminated.buffer.back());  // ended at the buffer's end
 }
 
 TEST(StripLayout, HostileTextsStayBounded) {
@@ -123,7 +120,7 @@ TEST(StripLayout, HostileTextsStayBounded) {
     EXPECT_EQ(7 * (kDisplayTextSize / 2) + 9 * (kDisplayTextSize / 2 - 1) + 8, bars.Extend(1024));
     EXPECT_EQ(size_t(kDisplayTextSize - 1), bars.Text().size());
 
-    Display segment("L|" + std::string(6000, 's') + "|"); // cut to the segment buffer
+    Display segment("L|" + std::string(6000, 's') + "|");  // cut to the segment buffer
     EXPECT_EQ(14 + 9 * int32_t(kSegmentBufferSize - 1) + 8, segment.Extend(1024));
     EXPECT_EQ(6003u + 301u, segment.Text().size());
 
@@ -141,4 +138,4 @@ TEST(StripLayout, TheWholeTextIsMeasuredOncePerCopy) {
     EXPECT_EQ(5, calls);
 }
 
-} // namespace
+}  // namespace

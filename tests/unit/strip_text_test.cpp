@@ -24,8 +24,7 @@ int32_t FakeWidth(const StripPiece& piece) {
 struct Palette {
     uint32_t colors[kColorRoleCount];
     Palette() {
-        for (int i = 0; i < kColorRoleCount; ++i)
-            colors[i] = Rgb(10 + i, 20 + i, 30 + i);
+        for (int i = 0; i < kColorRoleCount; ++i) colors[i] = Rgb(10 + i, 20 + i, 30 + i);
     }
 };
 const Palette kPalette;
@@ -34,13 +33,13 @@ struct Seen {
     std::string bytes;
     bool value;
     int32_t x;
-    int32_t y; // frame walks only
+    int32_t y;  // frame walks only
     uint32_t color;
 };
 
 struct Recorder {
     std::vector<Seen> seen;
-    int stopAt = -1; // index at which reach() says no
+    int stopAt = -1;  // index at which reach() says no
 
     static int32_t Measure(void*, const StripPiece& p) { return FakeWidth(p); }
     static bool Reach(void* c, const StripPiece& p) {
@@ -48,7 +47,7 @@ struct Recorder {
     }
     static void Place(void* c, const StripPiece& p, int32_t width) {
         EXPECT_EQ(FakeWidth(p), width);
-        EXPECT_EQ(0, p.bytes[p.length]); // the segment buffer is always terminated
+        EXPECT_EQ(0, p.bytes[p.length]);  // the segment buffer is always terminated
         static_cast<Recorder*>(c)->seen.push_back(
             {std::string(p.bytes, p.length), p.value, p.x, 0, PieceColor(p, kPalette.colors)});
     }
@@ -94,13 +93,13 @@ TEST(StripWalk, MarkersAreDroppedButOnlyValuesTakeTheirColour) {
     Recorder r;
     r.Walk("@IBM|#5 down|{News|++1|");
     ASSERT_EQ(4u, r.seen.size());
-    EXPECT_EQ("IBM ", r.seen[0].bytes); // label: marker dropped, colour unchanged
+    EXPECT_EQ("IBM ", r.seen[0].bytes);  // label: marker dropped, colour unchanged
     EXPECT_EQ(kPalette.colors[kSymbolColor], r.seen[0].color);
-    EXPECT_EQ("#5 down ", r.seen[1].bytes); // no marker: white, first character kept
+    EXPECT_EQ("#5 down ", r.seen[1].bytes);  // no marker: white, first character kept
     EXPECT_EQ(kUnmarkedValueColor, r.seen[1].color);
     EXPECT_EQ("News ", r.seen[2].bytes);
     EXPECT_FALSE(r.seen[2].value);
-    EXPECT_EQ("+1 ", r.seen[3].bytes); // only the first marker goes
+    EXPECT_EQ("+1 ", r.seen[3].bytes);  // only the first marker goes
     EXPECT_EQ(kPalette.colors[kQuoteUpColor], r.seen[3].color);
 }
 
@@ -111,12 +110,12 @@ TEST(StripWalk, OnlySegmentsEndedByABarCount) {
 
     r.Walk("a|b|c|tail without bar");
     ASSERT_EQ(3u, r.seen.size());
-    EXPECT_FALSE(r.seen[2].value); // the third segment is a label again
+    EXPECT_FALSE(r.seen[2].value);  // the third segment is a label again
     EXPECT_EQ("c ", r.seen[2].bytes);
     EXPECT_EQ(2 * kLabelChar + 2 * kValueChar, r.seen[2].x);
 
     r.seen.clear();
-    r.Walk("||x|"); // empty segments keep their place in the alternation
+    r.Walk("||x|");  // empty segments keep their place in the alternation
     ASSERT_EQ(3u, r.seen.size());
     EXPECT_TRUE(r.seen[1].value);
     EXPECT_EQ(kUnmarkedValueColor, r.seen[1].color);
@@ -136,9 +135,9 @@ TEST(StripWalk, ALongSegmentIsCutToTheSegmentBuffer) {
     std::string text = "L|" + std::string(30000, 'v') + "|R|";
     r.Walk(text);
     ASSERT_EQ(3u, r.seen.size());
-    EXPECT_EQ(kSegmentBufferSize - 1, r.seen[1].bytes.size()); // 4998 bytes and the space
+    EXPECT_EQ(kSegmentBufferSize - 1, r.seen[1].bytes.size());  // 4998 bytes and the space
     EXPECT_EQ(' ', r.seen[1].bytes.back());
-    EXPECT_EQ("R ", r.seen[2].bytes); // the walk goes on after the cut segment
+    EXPECT_EQ("R ", r.seen[2].bytes);  // the walk goes on after the cut segment
     EXPECT_EQ(2 * kLabelChar + int32_t(kSegmentBufferSize - 1) * kValueChar, r.seen[2].x);
 }
 
@@ -191,11 +190,11 @@ TEST(StripFrame, GeometryLeavesTheBorderFrameAndButtonsAlone) {
     EXPECT_EQ(23, g.clipBottom);
     EXPECT_EQ(11, g.margin);
 
-    g = FrameFor(600, 24, true); // over the screen saver
+    g = FrameFor(600, 24, true);  // over the screen saver
     EXPECT_EQ(1, g.clipLeft);
     EXPECT_EQ(0, g.margin);
 
-    g = FrameFor(40, 1, false); // too small: empty, never flipped onto the border
+    g = FrameFor(40, 1, false);  // too small: empty, never flipped onto the border
     EXPECT_EQ(g.clipLeft, g.clipRight);
     EXPECT_EQ(g.clipTop, g.clipBottom);
 }
@@ -204,14 +203,14 @@ TEST(StripFrame, SegmentsGoFromTheMarginLabelsAtTopValuesThreeLower) {
     Recorder r;
     EXPECT_EQ(3, r.Frame("A|+B|C|", 11, 20, 500));
     ASSERT_EQ(3u, r.seen.size());
-    EXPECT_EQ(11 - 20, r.seen[0].x); // left of the window: still drawn, clipped later
+    EXPECT_EQ(11 - 20, r.seen[0].x);  // left of the window: still drawn, clipped later
     EXPECT_EQ(0, r.seen[0].y);
     EXPECT_EQ(11 - 20 + 2 * kLabelChar, r.seen[1].x);
     EXPECT_EQ(kValueDrop, r.seen[1].y);
     EXPECT_EQ(kPalette.colors[kQuoteUpColor], r.seen[1].color);
     EXPECT_EQ(0, r.seen[2].y);
     EXPECT_EQ(11 + 4 * kLabelChar + 2 * kValueChar, PenX.load());
-    EXPECT_EQ(kValueDrop, PenY.load()); // a value comes next
+    EXPECT_EQ(kValueDrop, PenY.load());  // a value comes next
 }
 
 TEST(StripFrame, DrawingStopsAtTheFirstSegmentRightOfTheWindow) {
@@ -225,7 +224,7 @@ TEST(StripFrame, DrawingStopsAtTheFirstSegmentRightOfTheWindow) {
     EXPECT_EQ(kValueDrop, PenY.load());
 
     r.seen.clear();
-    EXPECT_EQ(0, r.Frame("", 0, 0, 600)); // empty text: nothing drawn, pen at the margin
+    EXPECT_EQ(0, r.Frame("", 0, 0, 600));  // empty text: nothing drawn, pen at the margin
     EXPECT_EQ(0, PenX.load());
     EXPECT_EQ(0, PenY.load());
 }
@@ -236,7 +235,7 @@ TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     ScrollOffset = 50;
     AdvanceScroll();
     EXPECT_EQ(51, ScrollOffset.load());
-    ScrollOffset = 100; // WrapWidth + 1 comes back to 1
+    ScrollOffset = 100;  // WrapWidth + 1 comes back to 1
     AdvanceScroll();
     EXPECT_EQ(1, ScrollOffset.load());
     ScrollForward = 0;
@@ -248,4 +247,4 @@ TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     WrapWidth = 0;
 }
 
-} // namespace
+}  // namespace

@@ -24,25 +24,25 @@ struct Image {
         Put32(0x3c, uint32_t(pe));
         std::memcpy(&bytes[pe], "PE\0\0", 4);
         Put16(pe + 4, uint16_t(machine));
-        Put16(pe + 6, 3);                       // sections
-        Put16(pe + 20, wide ? 240 : 224);       // optional header with 16 directories
-        Put16(pe + 22, wide ? 0x0022 : 0x0102); // executable (+ large address / 32-bit)
+        Put16(pe + 6, 3);                        // sections
+        Put16(pe + 20, wide ? 240 : 224);        // optional header with 16 directories
+        Put16(pe + 22, wide ? 0x0022 : 0x0102);  // executable (+ large address / 32-bit)
         Put16(Opt(0), wide ? 0x20b : 0x10b);
-        Put32(Opt(16), 0x1010);          // entry point, inside .text
-        Put32(Opt(32), 0x1000);          // section alignment
-        Put32(Opt(36), 0x200);           // file alignment
-        Put32(Opt(56), 0x4000);          // size of image
-        Put32(Opt(60), 0x400);           // size of headers
-        Put16(Opt(68), 2);               // GUI
-        Put32(Opt(wide ? 108 : 92), 16); // directories
+        Put32(Opt(16), 0x1010);           // entry point, inside .text
+        Put32(Opt(32), 0x1000);           // section alignment
+        Put32(Opt(36), 0x200);            // file alignment
+        Put32(Opt(56), 0x4000);           // size of image
+        Put32(Opt(60), 0x400);            // size of headers
+        Put16(Opt(68), 2);                // GUI
+        Put32(Opt(wide ? 108 : 92), 16);  // directories
         const char* names[] = {".text", ".data", ".rsrc"};
         for (int i = 0; i < 3; ++i) {
             size_t s = Section(i);
             std::memcpy(&bytes[s], names[i], std::strlen(names[i]));
-            Put32(s + 8, 0x180);              // virtual size
-            Put32(s + 12, 0x1000 * (i + 1));  // virtual address
-            Put32(s + 16, 0x200);             // raw size
-            Put32(s + 20, 0x400 + 0x200 * i); // raw pointer
+            Put32(s + 8, 0x180);               // virtual size
+            Put32(s + 12, 0x1000 * (i + 1));   // virtual address
+            Put32(s + 16, 0x200);              // raw size
+            Put32(s + 20, 0x400 + 0x200 * i);  // raw pointer
         }
     }
     size_t Opt(size_t at) const { return pe + 24 + at; }
@@ -64,11 +64,11 @@ struct Image {
 
 TEST(UpdateRules, OnlyAStrictlyLaterServerTimeIsNewer) {
     const FileStamp local{0x80000000u, 0x01d9a000u};
-    EXPECT_FALSE(ServerBuildIsNewer(local, local)); // equal: no update
+    EXPECT_FALSE(ServerBuildIsNewer(local, local));  // equal: no update
     EXPECT_TRUE(ServerBuildIsNewer({0x80000001u, 0x01d9a000u}, local));
-    EXPECT_TRUE(ServerBuildIsNewer({0x00000000u, 0x01d9a001u}, local));  // carries into high
-    EXPECT_FALSE(ServerBuildIsNewer({0xffffffffu, 0x01d99fffu}, local)); // low half alone lies
-    EXPECT_FALSE(ServerBuildIsNewer({0, 0}, local));                     // a listing without a date
+    EXPECT_TRUE(ServerBuildIsNewer({0x00000000u, 0x01d9a001u}, local));   // carries into high
+    EXPECT_FALSE(ServerBuildIsNewer({0xffffffffu, 0x01d99fffu}, local));  // low half alone lies
+    EXPECT_FALSE(ServerBuildIsNewer({0, 0}, local));  // a listing without a date
 }
 
 TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
@@ -76,7 +76,7 @@ TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
     ASSERT_TRUE(JoinInstallPath(path, sizeof path, "c:\\progra~1\\tamzo!", kProgramFile));
     EXPECT_STREQ("c:\\progra~1\\tamzo!\\Ticker.exe", path);
 
-    std::string longest(259, 'd'); // the longest folder the settings store can give
+    std::string longest(259, 'd');  // the longest folder the settings store can give
     for (const char* name : {kProgramFile, kCompressedFile, kExpandedFile, kUpdaterFile,
                              kBackupFile, kUpdateLogFile}) {
         EXPECT_TRUE(JoinInstallPath(path, sizeof path, longest.c_str(), name)) << name;
@@ -84,7 +84,7 @@ TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
     }
     char small[12] = "untouched";
     EXPECT_FALSE(JoinInstallPath(small, sizeof small, "c:\\tamzo", kProgramFile));
-    EXPECT_STREQ("", small); // never a cut path
+    EXPECT_STREQ("", small);  // never a cut path
     EXPECT_TRUE(JoinInstallPath(small, sizeof small, "c:", "\\a.exe"));
     EXPECT_FALSE(JoinInstallPath(small, 0, "c:", "\\a.exe"));
 }
@@ -187,9 +187,8 @@ TEST(UpdateRules, JunkIsNeverAProgram) {
     std::vector<uint8_t> junk(70000);
     uint32_t seed = 12345;
     for (int round = 0; round < 200; ++round) {
-        for (uint8_t& b : junk)
-            b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
-        if (round % 2) { // half of them even start like a program
+        for (uint8_t& b : junk) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+        if (round % 2) {  // half of them even start like a program
             junk[0] = 'M';
             junk[1] = 'Z';
         }

@@ -55,9 +55,8 @@ class ChromeButtons : public testing::Test {
         Expanded = 0;
         ScreenSaverWindow = nullptr;
         LogoState = SearchState = ExpandState = NextTopicState = 1;
-        window_ = CreateWindowExA(WS_EX_TOPMOST, "ChromeButtonsTest", "", WS_POPUP | WS_VISIBLE,
-                                  40, 40, kWidth, kHeight, nullptr, nullptr, ProgramInstance,
-                                  nullptr);
+        window_ = CreateWindowExA(WS_EX_TOPMOST, "ChromeButtonsTest", "", WS_POPUP | WS_VISIBLE, 40,
+                                  40, kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
         ASSERT_TRUE(window_);
         RECT rc;
         GetClientRect(window_, &rc);
@@ -135,20 +134,20 @@ TEST_F(ChromeButtons, NextTopicArrowAndFrameMoveOnePixelWhileHeldAndReleasePosts
     Picture up = Snap();
     ExpectNextTopicFace(up, 0);
     EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), up.At(2, 10));  // raised: light left edge
-    EXPECT_EQ(kBlack, up.At(5, kHeight - 2));                   // dark bottom edge
+    EXPECT_EQ(kBlack, up.At(5, kHeight - 2));                  // dark bottom edge
 
     Send(WM_LBUTTONDOWN, 4, 14, MK_LBUTTON);
     EXPECT_EQ(window_, GetCapture());
     Picture held = Snap();
     ExpectNextTopicFace(held, 1);
-    EXPECT_EQ(kBlack, held.At(1, 10));                           // sunken: dark left edge...
-    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), held.At(2, 10));     // ...with shadow inside it
+    EXPECT_EQ(kBlack, held.At(1, 10));                        // sunken: dark left edge...
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), held.At(2, 10));  // ...with shadow inside it
     EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), held.At(3, kHeight - 3));  // light bottom
 
     WPARAM wParam;
     LPARAM lParam;
     ASSERT_FALSE(TakeTopicJump(&wParam, &lParam));  // nothing before the release
-    TopicCounter = 65535;                            // the request number wraps in 16 bits
+    TopicCounter = 65535;                           // the request number wraps in 16 bits
     Send(WM_LBUTTONUP, 4, 14, 0);
     EXPECT_NE(window_, GetCapture());
     ASSERT_TRUE(TakeTopicJump(&wParam, &lParam));
@@ -178,7 +177,8 @@ TEST_F(ChromeButtons, LogoMovesWhileHeldAndSpringsBackWhenThePointerLeaves) {
     Picture held = Snap();
     for (int y = 3; y <= 15; ++y)
         for (int x = w - 62; x <= w - 4; ++x)
-            ASSERT_EQ(up.At(x, y), held.At(x + 1, y + 1)) << "logo pixel (" << x << ", " << y << ")";
+            ASSERT_EQ(up.At(x, y), held.At(x + 1, y + 1))
+                << "logo pixel (" << x << ", " << y << ")";
     EXPECT_EQ(kBlack, held.At(w - 65, 10));  // the frame is sunken
     EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), up.At(w - 65, 10));
 

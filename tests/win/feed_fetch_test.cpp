@@ -168,16 +168,15 @@ TEST_F(FeedFetch, ContentRequestIsSentAndItsReplyParsed) {
     TickerSettings.showQuotes = 1;
     std::strcpy(TickerSettings.stockSymbols, "IBM+INTC");
     PortalThread portal([](const std::string&) {
-        return Answer{T + "rt" + C + "1" + F + "Top:" + C + "2" + F + "Headline A" + F + L +
-                      "x/a" + L + F + "Headline B" + F + L + "HTTP://y/b" + L};
+        return Answer{T + "rt" + C + "1" + F + "Top:" + C + "2" + F + "Headline A" + F + L + "x/a" +
+                      L + F + "Headline B" + F + L + "HTTP://y/b" + L};
     });
     EXPECT_EQ("Top:  |{Headline A" + kBullet + "Headline B" + kBullet + "|", Fetch(portal));
 
     std::vector<std::string> requests = portal.Requests();
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ(0u, requests[0].find("GET http://my.tamzo.example"));
-    EXPECT_NE(std::string::npos,
-              requests[0].find("/zrt/update?stocks=IBM,INTC&news=10, HTTP/1."));
+    EXPECT_NE(std::string::npos, requests[0].find("/zrt/update?stocks=IBM,INTC&news=10, HTTP/1."));
     EXPECT_NE(std::string::npos, requests[0].find("\r\nUser-Agent: ZRT Ticker V1.0\r\n"));
 
     ASSERT_EQ(2, LinkCount.load());
@@ -266,8 +265,7 @@ TEST_F(FeedLogin, AnyReplyWithOkLetsTheContentRequestFollowWithoutQuery) {
     std::vector<std::string> requests = portal.Requests();
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ(0u, requests[0].find("GET http://login.tamzo.example"));
-    EXPECT_NE(std::string::npos,
-              requests[0].find("/bin/zrtlogin?login=jane&passwd=pw HTTP/1."));
+    EXPECT_NE(std::string::npos, requests[0].find("/bin/zrtlogin?login=jane&passwd=pw HTTP/1."));
     EXPECT_NE(std::string::npos, requests[0].find("Accept: text//plain"));
     EXPECT_NE(std::string::npos, requests[0].find("Accept: text//html"));
     EXPECT_NE(std::string::npos, requests[1].find("/zrt/update HTTP/1."));
@@ -280,9 +278,8 @@ TEST_F(FeedLogin, RefusedLoginGivesTheBannerAndNoContentRequest) {
 }
 
 TEST_F(FeedLogin, LoginBytesCountAsReceived) {
-    PortalThread portal([](const std::string& line) {
-        return IsLogin(line) ? Answer{"OK"} : Answer{""};
-    });
+    PortalThread portal(
+        [](const std::string& line) { return IsLogin(line) ? Answer{"OK"} : Answer{""}; });
     EXPECT_EQ("|", Fetch(portal));  // an empty content, not the no-data banner
 }
 

@@ -32,8 +32,7 @@ inline int GdiObjectCount() {
     if (!table) return -1;
     auto count = [table] {
         int live = 0;
-        for (int i = 0; i < 0x10000; ++i)
-            live += table[i].type != 0;
+        for (int i = 0; i < 0x10000; ++i) live += table[i].type != 0;
         return live;
     };
     // Trust the table only if one brush more shows as one entry more.
@@ -55,8 +54,7 @@ inline LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 }
 
 inline void Pump() {
-    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);)
-        DispatchMessageA(&msg);
+    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
 }
 
 // A shown top-most popup of class className (registered here) with QuietProc, painted once.
@@ -66,12 +64,12 @@ inline HWND QuietWindow(const char* className, int x, int y, int width, int heig
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = className;
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, "",
-                                  WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+    HWND window =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className, "", WS_POPUP | WS_VISIBLE, x,
+                        y, width, height, nullptr, nullptr, wc.hInstance, nullptr);
     UpdateWindow(window);
     Pump();
     return window;
 }
 
-} // namespace gdi_test
+}  // namespace gdi_test

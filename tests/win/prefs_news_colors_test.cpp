@@ -108,15 +108,13 @@ TEST_F(NewsColorsPage, AirportsAreSavedUpperCaseAndJoinedByCommas) {
         EXPECT_STREQ("JFK,SFO", TickerSettings.airports);
         // More than the store keeps: the box takes 299 characters, the value keeps 99.
         std::string many;
-        for (int i = 0; i < 100; ++i)
-            many += "ab ";
+        for (int i = 0; i < 100; ++i) many += "ab ";
         Type(page, IDC_AIRPORTS, many);
         EXPECT_EQ(299u, Text(page, IDC_AIRPORTS).size());
         Click(sheet, IDOK);
     });
     std::string expected;
-    for (int i = 0; i < 33; ++i)
-        expected += "AB,";
+    for (int i = 0; i < 33; ++i) expected += "AB,";
     EXPECT_EQ(expected, String("Airports"));
     EXPECT_EQ(299u, std::string(TickerSettings.airports).size());
 }
@@ -138,8 +136,7 @@ TEST_F(NewsColorsPage, StoriesStayBetweenThreeAndTwenty) {
         // The arrows stop at the bounds.
         HWND spin = GetDlgItem(page, IDC_STORIES_SPIN);
         Type(page, IDC_STORIES, "19");
-        for (int i = 0; i < 3; ++i)
-            Send(GetDlgItem(page, IDC_STORIES), WM_KEYDOWN, VK_UP, 0);
+        for (int i = 0; i < 3; ++i) Send(GetDlgItem(page, IDC_STORIES), WM_KEYDOWN, VK_UP, 0);
         EXPECT_EQ("20", Text(page, IDC_STORIES));
         EXPECT_EQ(20, LOWORD(Send(spin, UDM_GETPOS)));
         Click(sheet, IDOK);
@@ -159,8 +156,7 @@ TEST_F(NewsColorsPage, NothingToShowIsRefusedWithABeepAndAMessage) {
         EXPECT_NE(std::string::npos,
                   StaticTexts(box).find("|You must select at least one news Topics...|"));
         // The cleared switches are stored already, before the user has answered.
-        for (const char* name : kContentValues)
-            EXPECT_EQ(0u, Dword(name)) << name;
+        for (const char* name : kContentValues) EXPECT_EQ(0u, Dword(name)) << name;
         Click(box, IDOK);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
         // The sheet stays open, on this page.
@@ -185,8 +181,7 @@ TEST_F(NewsColorsPage, TheAccountModeNeedsNoTopic) {
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(sheet); }));
     });
     EXPECT_EQ(0, Beeps.load());
-    for (const char* name : kContentValues)
-        EXPECT_EQ(0u, Dword(name)) << name;
+    for (const char* name : kContentValues) EXPECT_EQ(0u, Dword(name)) << name;
 }
 
 TEST_F(NewsColorsPage, TopicSwitchesAreSavedAndSetLive) {

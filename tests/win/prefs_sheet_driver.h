@@ -181,13 +181,9 @@ inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam 
 }
 
 // A click on a button that finishes without opening anything modal.
-inline void Click(HWND dialog, int id) {
-    Send(GetDlgItem(dialog, id), BM_CLICK);
-}
+inline void Click(HWND dialog, int id) { Send(GetDlgItem(dialog, id), BM_CLICK); }
 // A click whose handling may open a modal window; the caller waits for what follows.
-inline void PostClick(HWND dialog, int id) {
-    PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
+inline void PostClick(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 // Replaces the text of an edit box the way typing does: select all, then one WM_CHAR per
 // character, so the box's own rules (upper case, length limit) apply.
@@ -195,8 +191,7 @@ inline void Type(HWND dialog, int id, const std::string& text) {
     HWND edit = GetDlgItem(dialog, id);
     Send(edit, EM_SETSEL, 0, -1);
     Send(edit, WM_CHAR, VK_BACK, 0);
-    for (unsigned char c : text)
-        Send(edit, WM_CHAR, c, 0);
+    for (unsigned char c : text) Send(edit, WM_CHAR, c, 0);
 }
 
 inline std::string Text(HWND dialog, int id) {

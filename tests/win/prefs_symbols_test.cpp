@@ -26,9 +26,7 @@ using CreateThreadFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_S
                                        LPVOID, DWORD, LPDWORD);
 CreateThreadFn RealCreateThread;
 
-DWORD WINAPI EmptyRefresh(LPVOID) {
-    return 0;
-}
+DWORD WINAPI EmptyRefresh(LPVOID) { return 0; }
 
 HANDLE WINAPI InstantRefresh(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD,
                              LPDWORD id) {
@@ -232,8 +230,7 @@ TEST_F(SymbolsPage, OverlongListsStayWithinTheStoredValue) {
 
     // A list exactly at 199 characters refuses one more symbol, whatever its length.
     std::string full;
-    for (int i = 0; i < 20; ++i)
-        full += (i ? "+" : "") + std::string("SYMBOL00") + char('A' + i);
+    for (int i = 0; i < 20; ++i) full += (i ? "+" : "") + std::string("SYMBOL00") + char('A' + i);
     ASSERT_EQ(199u, full.size());
     Run(full.c_str(), [&](HWND sheet, HWND page) {
         Add(page, "T");

@@ -96,8 +96,8 @@ TEST_F(SettingsStore, HostileValuesStayWithinTheirFields) {
     std::memset(user, '#', sizeof user);
     std::strcpy(user, "kept");
     ReadSettingString(kUserIdValue, user);
-    EXPECT_STREQ("kept", user);              // too long: left as it was
-    EXPECT_EQ('#', user[kSettingString]);    // and nothing written past the field
+    EXPECT_STREQ("kept", user);            // too long: left as it was
+    EXPECT_EQ('#', user[kSettingString]);  // and nothing written past the field
 
     SetRaw("Stock Symbols", REG_SZ, huge, 260);  // exactly the field, unterminated
     LoadStockSymbols();

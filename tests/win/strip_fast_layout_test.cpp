@@ -29,8 +29,7 @@ std::string MakeReply(std::mt19937& random, int items) {
                                        "fjord",  "W.",    "&amp;",  "\x95",   "Quarterly",
                                        "Power",  "Fog",   "y'all",  "Office", "&quot;x&quot;"};
         std::string s;
-        for (int i = 0; i < n; ++i)
-            s += std::string(i ? " " : "") + kWords[below(20)];
+        for (int i = 0; i < n; ++i) s += std::string(i ? " " : "") + kWords[below(20)];
         return s;
     };
     std::string r;
@@ -218,13 +217,11 @@ TEST_F(StripFastLayout, LinksOfTextsThatDoNotGrowAndOfNoText) {
     const char* texts[] = {"IBM|+1 1/2|", "IBM|+1 1/2|MSFT|-3|", "A|B|", "IBM|",
                            nullptr,       "IBM|+1 1/2|MSFT|-3|", "||||", ""};
     for (auto record : {RecordLink, strip_reference::RecordLink}) {
-        for (const char* text : texts)
-            record(window, text, "http://x", 0);
+        for (const char* text : texts) record(window, text, "http://x", 0);
     }
     Table t = ReadTable();
     ASSERT_EQ(16u, t.edges.size());
-    for (size_t i = 0; i < 8; ++i)
-        EXPECT_EQ(t.edges[i + 8], t.edges[i]) << i;
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(t.edges[i + 8], t.edges[i]) << i;
 }
 
-} // namespace
+}  // namespace

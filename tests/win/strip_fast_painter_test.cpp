@@ -83,8 +83,7 @@ class StripTexts {
     std::string Text(size_t maxLength) {
         std::string text;
         const int segments = Below(8) == 0 ? Below(3) : 20 + Below(300);
-        for (int i = 0; i < segments && text.size() < maxLength; ++i)
-            text += Segment() + "|";
+        for (int i = 0; i < segments && text.size() < maxLength; ++i) text += Segment() + "|";
         if (Below(2)) text += "  " + text.substr(0, 300) + "|";
         if (Below(3) == 0) text += Segment();
         if (text.size() > maxLength) text.resize(maxLength);
@@ -103,7 +102,7 @@ struct Outcome {
 class StripFastPainter : public testing::Test {
   protected:
     static HWND window;
-    static HWND tall; // a hidden window whose height makes other fonts
+    static HWND tall;  // a hidden window whose height makes other fonts
 
     static void SetUpTestSuite() {
         window = QuietWindow("StripFastPainterTest", 50, 200, kWidth, kHeight);
@@ -170,7 +169,7 @@ class StripFastPainter : public testing::Test {
         const std::vector<char> before = copy;
         const Outcome fast = Paint(copy.data(), offset, wrap,
                                    [](HDC dc, char* text) { PaintStrip(dc, window, text); });
-        EXPECT_EQ(before, copy) << where; // the copy is left as it was
+        EXPECT_EQ(before, copy) << where;  // the copy is left as it was
         const Outcome reference = Paint(copy.data(), offset, wrap, [](HDC dc, char* text) {
             strip_reference::PaintStrip(dc, window, text);
         });
@@ -223,7 +222,7 @@ class StripFastPainter : public testing::Test {
                     const std::string where = name + " round " + std::to_string(round) +
                                               " offset " + std::to_string(offset);
                     if (!Same(copy, offset, wrap, where)) return;
-                    offset = ScrollOffset; // the next frame goes on from here
+                    offset = ScrollOffset;  // the next frame goes on from here
                 }
             }
         }
@@ -242,9 +241,9 @@ TEST_F(StripFastPainter, RandomTextsAtManyOffsetsShowTheSamePixels) {
 TEST_F(StripFastPainter, FontsColoursSizesAndTheScreenSaverMayChangeBetweenFrames) {
     StripTexts texts(2);
     CompareRuns(texts, 4, "start");
-    CreateStripFonts(tall); // the preferences made the fonts again, larger
+    CreateStripFonts(tall);  // the preferences made the fonts again, larger
     CompareRuns(texts, 4, "larger fonts");
-    CreateStripFonts(window); // and back: perhaps under the same handles, surely the same sizes
+    CreateStripFonts(window);  // and back: perhaps under the same handles, surely the same sizes
     CompareRuns(texts, 4, "fonts again");
     SetColors(99);
     CompareRuns(texts, 4, "new colours");
@@ -255,7 +254,7 @@ TEST_F(StripFastPainter, FontsColoursSizesAndTheScreenSaverMayChangeBetweenFrame
     ScreenSaverWindow = window;
     CompareRuns(texts, 4, "over the screen saver");
     ScreenSaverWindow = nullptr;
-    Resize(60, kHeight); // too narrow for any strip
+    Resize(60, kHeight);  // too narrow for any strip
     CompareRuns(texts, 2, "too narrow");
 }
 
@@ -272,7 +271,7 @@ TEST_F(StripFastPainter, WithoutAStripFontEverySegmentFallsBackAsBefore) {
 }
 
 TEST_F(StripFastPainter, TheSameTextAgainAndHostileTexts) {
-    std::vector<char> bars(kDisplayTextSize, '|'); // no zero byte in the copy's 20000 bytes
+    std::vector<char> bars(kDisplayTextSize, '|');  // no zero byte in the copy's 20000 bytes
     EXPECT_TRUE(Same(bars, 0, 5000, "bars"));
     EXPECT_TRUE(Same(bars, 4000, 5000, "bars scrolled"));
     std::vector<char> big = Copy("L|+" + std::string(6000, 'v') + "|R|j|");
@@ -368,8 +367,8 @@ TEST_F(StripFastPainter, AFixedSetOfContextsAndBitmapsIsKeptWhateverHappens) {
     if (objects <= 0) GTEST_SKIP() << "this system does not count GDI objects";
     std::vector<char> text = Copy("IBM|+1|MSFT|-2|");
     HDC dc = GetDC(window);
-    PaintStrip(dc, window, text.data());      // what is kept exists from here on
-    EXPECT_LE(GdiObjectCount(), objects + 6); // three contexts with their bitmaps
+    PaintStrip(dc, window, text.data());       // what is kept exists from here on
+    EXPECT_LE(GdiObjectCount(), objects + 6);  // three contexts with their bitmaps
     // A new size makes them anew in place of the old ones, and so does a new text. (Wine makes
     // objects of its own when a window changes size; they are counted before the frames.)
     for (int width : {500, 550, 600, 640}) {
@@ -385,4 +384,4 @@ TEST_F(StripFastPainter, AFixedSetOfContextsAndBitmapsIsKeptWhateverHappens) {
     ReleaseDC(window, dc);
 }
 
-} // namespace
+}  // namespace

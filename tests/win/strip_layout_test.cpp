@@ -80,13 +80,12 @@ TEST_F(StripLayout, LinkEndsAfterTheLabelAndValueWithTheirSpaces) {
 
 TEST_F(StripLayout, AFullTableDropsTheLinkAndALongAddressIsCut) {
     std::string url = "http://x/" + std::string(400, 'u');
-    for (int i = 0; i < kLinkTableSize + 5; ++i)
-        RecordLink(window, "A|B|", url.c_str(), 0);
+    for (int i = 0; i < kLinkTableSize + 5; ++i) RecordLink(window, "A|B|", url.c_str(), 0);
     EXPECT_EQ(kLinkTableSize, LinkCount.load());
     LinkEntry e;
     ASSERT_TRUE(ReadLink(kLinkTableSize - 1, &e));
     EXPECT_EQ(size_t(kLinkUrlSize - 1), std::strlen(e.url));
-    RecordLink(window, nullptr, nullptr, 0); // nothing to measure, nothing to point at
+    RecordLink(window, nullptr, nullptr, 0);  // nothing to measure, nothing to point at
     EXPECT_EQ(kLinkTableSize, LinkCount.load());
 }
 
@@ -105,12 +104,12 @@ TEST_F(StripLayout, CopiesAreAppendedUntilTheTextIsWiderThanTheScreen) {
     const std::string extended = DisplayText;
     const int screen = GetSystemMetrics(SM_CXSCREEN);
     ASSERT_GT(screen, 0);
-    ASSERT_EQ(0u, extended.size() % text.size()); // whole copies of the whole text
+    ASSERT_EQ(0u, extended.size() % text.size());  // whole copies of the whole text
     const size_t copies = extended.size() / text.size() - 1;
     ASSERT_GE(copies, 1u);
     // Measured in the font the walk ended in (the value font: two segments), with prefixes.
     auto width = [&](size_t n) { return RectWidth(ValueFont, extended.substr(0, n), 0); };
-    EXPECT_GE(width(extended.size() - text.size()), screen); // the last copy was the last needed
+    EXPECT_GE(width(extended.size() - text.size()), screen);  // the last copy was the last needed
     if (copies > 1) {
         EXPECT_LT(width(extended.size() - 2 * text.size()), screen);
     }
@@ -123,12 +122,12 @@ TEST_F(StripLayout, EmptyTextGetsWrapEightAndNoCopy) {
 }
 
 TEST_F(StripLayout, HostileTextsStayWithinDisplayText) {
-    PutDisplayText(std::string(kDisplayTextSize - 1, 'x')); // full, and no "|"
+    PutDisplayText(std::string(kDisplayTextSize - 1, 'x'));  // full, and no "|"
     MeasureAndExtendDisplay(window);
     EXPECT_EQ(8, WrapWidth.load());
     EXPECT_EQ(size_t(kDisplayTextSize - 1), std::strlen(DisplayText));
 
-    PutDisplayText(std::string(kDisplayTextSize, 'y')); // no zero byte at all
+    PutDisplayText(std::string(kDisplayTextSize, 'y'));  // no zero byte at all
     MeasureAndExtendDisplay(window);
     EXPECT_EQ(0, DisplayText[kDisplayTextSize - 1]);
 
@@ -139,7 +138,7 @@ TEST_F(StripLayout, HostileTextsStayWithinDisplayText) {
               WrapWidth.load());
     EXPECT_EQ(size_t(kDisplayTextSize - 1), std::strlen(DisplayText));
 
-    PutDisplayText("L|" + std::string(6000, 's') + "|"); // cut to the segment buffer
+    PutDisplayText("L|" + std::string(6000, 's') + "|");  // cut to the segment buffer
     MeasureAndExtendDisplay(window);
     EXPECT_EQ(RectWidth(LabelFont, "L ") + RectWidth(ValueFont, std::string(4998, 's') + " ") + 8,
               WrapWidth.load());
@@ -147,11 +146,11 @@ TEST_F(StripLayout, HostileTextsStayWithinDisplayText) {
 
     ClearLinks();
     std::string longText = std::string(kContentBufferSize + 100, '|');
-    RecordLink(window, longText.c_str(), "http://far", 0); // read no further than ContentBuffer
+    RecordLink(window, longText.c_str(), "http://far", 0);  // read no further than ContentBuffer
     LinkEntry e;
     ASSERT_TRUE(ReadLink(0, &e));
     EXPECT_EQ((Extent(LabelFont, " ") + Extent(ValueFont, " ")) * (kContentBufferSize / 2),
               e.rightEdge);
 }
 
-} // namespace
+}  // namespace

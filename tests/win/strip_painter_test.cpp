@@ -89,7 +89,7 @@ Alone DrawAlone(HFONT font, COLORREF color, const char* text) {
         TextOutA(dc, 0, 0, text, static_cast<int>(std::strlen(text)));
         SelectObject(dc, old);
     });
-    p.width = width; // keep only the segment's own cell
+    p.width = width;  // keep only the segment's own cell
     for (int y = 0; y < kHeight; ++y)
         std::memmove(&p.bits[y * width], &p.bits[y * kWidth], width * sizeof(uint32_t));
     p.bits.resize(width * kHeight);
@@ -155,8 +155,7 @@ class StripPainter : public testing::Test {
             FillRect(dc, &all, brush);
             DeleteObject(brush);
         });
-        for (const auto& [piece, at] : pieces)
-            inside.Paste(piece.pixels, at.x, at.y);
+        for (const auto& [piece, at] : pieces) inside.Paste(piece.pixels, at.x, at.y);
         Pixels sentinel = OnDib(kWidth, kHeight, [](HDC dc) {
             RECT all{0, 0, kWidth, kHeight};
             HBRUSH brush = CreateSolidBrush(kSentinel);
@@ -182,8 +181,7 @@ class StripPainter : public testing::Test {
     static int CountColor(const Pixels& p, COLORREF color, int x0, int x1) {
         int n = 0;
         for (int y = 0; y < p.height; ++y)
-            for (int x = x0; x < x1; ++x)
-                n += p.At(x, y) == color;
+            for (int x = x0; x < x1; ++x) n += p.At(x, y) == color;
         return n;
     }
 
@@ -237,7 +235,7 @@ TEST_F(StripPainter, ScrolledTextIsClippedAtTheLeftBorder) {
 }
 
 TEST_F(StripPainter, OverTheScreenSaverTheTextStartsAtZeroAndTheClipAtOne) {
-    ScreenSaverWindow = window; // any window: the ticker is shown over a screen saver
+    ScreenSaverWindow = window;  // any window: the ticker is shown over a screen saver
     Alone label = DrawAlone(LabelFont, kSymbol, "WWWW ");
     Pixels frame = PaintOnce("WWWW|");
     ExpectSame(Expected(1, {{label, {0, 0}}}), frame);
@@ -248,7 +246,7 @@ TEST_F(StripPainter, EmptyTextDrawsBackgroundAndStillMoves) {
     ScrollForward = 0;
     WrapWidth = 300;
     ExpectSame(Expected(10, {}), PaintOnce(""));
-    EXPECT_EQ(299, ScrollOffset.load()); // backward from 0 wraps to WrapWidth - 1
+    EXPECT_EQ(299, ScrollOffset.load());  // backward from 0 wraps to WrapWidth - 1
     ExpectSame(Expected(10, {}), PaintOnce("no bar at all"));
 }
 
@@ -274,7 +272,7 @@ TEST_F(StripPainter, HostileTextsDrawBoundedFrames) {
     // Bars only, no zero byte inside the copy's 20000 bytes, and one 6000-byte segment.
     std::vector<char> bars(kDisplayTextSize, '|');
     PaintCopy(bars.data());
-    EXPECT_LE(PenX.load(), kWidth + 50); // drawing stopped at the window's right edge
+    EXPECT_LE(PenX.load(), kWidth + 50);  // drawing stopped at the window's right edge
 
     std::string big = "L|+" + std::string(6000, 'v') + "|R|";
     Pixels frame = PaintOnce(big);
@@ -289,7 +287,7 @@ TEST_F(StripPainter, TheWindowContextKeepsNothingOfThePainters) {
     char copy[] = "IBM|+1|MSFT|-2|";
     PaintStrip(dc, window, copy);
     HRGN probe = CreateRectRgn(0, 0, 1, 1);
-    EXPECT_EQ(0, GetClipRgn(dc, probe)); // no clip left behind
+    EXPECT_EQ(0, GetClipRgn(dc, probe));  // no clip left behind
     DeleteObject(probe);
     EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
     EXPECT_EQ(mode, GetBkMode(dc));
@@ -307,12 +305,11 @@ TEST_F(StripPainter, EveryGdiObjectIsGivenBack) {
         ReleaseDC(window, dc);
         GTEST_SKIP() << "this system does not count GDI objects";
     }
-    for (int i = 0; i < 500; ++i)
-        PaintStrip(dc, window, copy);
+    for (int i = 0; i < 500; ++i) PaintStrip(dc, window, copy);
     char empty[] = "";
     PaintStrip(dc, window, empty);
     ReleaseDC(window, dc);
     EXPECT_EQ(objects, GdiObjectCount());
 }
 
-} // namespace
+}  // namespace

@@ -121,11 +121,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!Log) return 1;
 
     if (DdeInitializeA(&Instance, Callback,
-                       APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_POKES |
-                           CBF_FAIL_EXECUTES | CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
+                       APPCLASS_STANDARD | CBF_FAIL_ADVISES | CBF_FAIL_POKES | CBF_FAIL_EXECUTES |
+                           CBF_SKIP_REGISTRATIONS | CBF_SKIP_UNREGISTRATIONS,
                        0) != DMLERR_NO_ERROR)
         return 1;
-    for (int i = 0; i < 2; ++i) TopicNames[i] = DdeCreateStringHandleA(Instance, kTopics[i], CP_WINANSI);
+    for (int i = 0; i < 2; ++i)
+        TopicNames[i] = DdeCreateStringHandleA(Instance, kTopics[i], CP_WINANSI);
     char names[64] = "";
     for (const char* name : {netscape ? "NETSCAPE" : nullptr, iexplore ? "Iexplore" : nullptr}) {
         if (!name) continue;

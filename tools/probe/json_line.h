@@ -16,7 +16,7 @@ class JsonLine {
     JsonLine& AddHex(const char* key, unsigned long long value);
     JsonLine& AddHandle(const char* key, HWND window);
     JsonLine& AddRect(const char* key, const RECT& rc);
-    JsonLine& AddRaw(const char* key, const std::string& json); // already-formed JSON value
+    JsonLine& AddRaw(const char* key, const std::string& json);  // already-formed JSON value
     // Prints the object and a newline to stdout and flushes it.
     void Print() const;
     std::string Text() const { return "{" + body_ + "}"; }

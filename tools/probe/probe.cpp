@@ -11,7 +11,7 @@ namespace {
 
 struct Command {
     const char* name;
-    int minArgs; // arguments after the command name
+    int minArgs;  // arguments after the command name
     const char* usage;
     int (*run)(int argc, char** argv);
 };
@@ -33,12 +33,11 @@ const Command kCommands[] = {
 
 int Usage() {
     std::fprintf(stderr, "usage: Probe COMMAND ...  (TARGET = 0xHANDLE or class:NAME)\n");
-    for (const Command& command : kCommands)
-        std::fprintf(stderr, "  Probe %s\n", command.usage);
+    for (const Command& command : kCommands) std::fprintf(stderr, "  Probe %s\n", command.usage);
     return 2;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();

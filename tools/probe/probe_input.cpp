@@ -7,12 +7,12 @@
 
 namespace {
 
-const DWORD kStepMs = 30; // pause between input events, well inside the double-click time
+const DWORD kStepMs = 30;  // pause between input events, well inside the double-click time
 
 struct MouseAction {
     const char* name;
     bool needsPoint;
-    DWORD buttonFlags[4]; // events sent after moving, 0 ends the list
+    DWORD buttonFlags[4];  // events sent after moving, 0 ends the list
 };
 
 const MouseAction kMouseActions[] = {
@@ -47,12 +47,12 @@ bool MoveTo(LONG x, LONG y) {
     const bool sent = SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE,
                                 Normalise(x, GetSystemMetrics(SM_CXSCREEN)),
                                 Normalise(y, GetSystemMetrics(SM_CYSCREEN)));
-    SetCursorPos(x, y); // exact position whatever the driver's rounding
+    SetCursorPos(x, y);  // exact position whatever the driver's rounding
     Sleep(kStepMs);
     return sent;
 }
 
-} // namespace
+}  // namespace
 
 int CmdMouse(int argc, char** argv) {
     const MouseAction* action = nullptr;

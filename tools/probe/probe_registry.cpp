@@ -120,7 +120,7 @@ int MissingKey(const char* path) {
     return 1;
 }
 
-} // namespace
+}  // namespace
 
 int CmdReg(int, char** argv) {
     HKEY key = OpenKey(argv[0]);
@@ -137,7 +137,7 @@ int CmdReg(int, char** argv) {
         DWORD type = 0;
         const LONG status = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type,
                                           data.data(), &dataLength);
-        if (status == ERROR_MORE_DATA && retries < 4) { // a value grew meanwhile: make room
+        if (status == ERROR_MORE_DATA && retries < 4) {  // a value grew meanwhile: make room
             ++retries;
             name.resize(kMaxValueName);
             data.resize(data.size() * 4);

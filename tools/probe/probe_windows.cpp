@@ -163,7 +163,7 @@ int WaitFor(int argc, char** argv, bool wantPresent) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool ParseNumber(const char* text, long long& value) {
     if (!text || !*text) return false;
@@ -264,10 +264,6 @@ int CmdResize(int, char** argv) {
     return done ? 0 : 1;
 }
 
-int CmdWait(int argc, char** argv) {
-    return WaitFor(argc, argv, true);
-}
+int CmdWait(int argc, char** argv) { return WaitFor(argc, argv, true); }
 
-int CmdWaitGone(int argc, char** argv) {
-    return WaitFor(argc, argv, false);
-}
+int CmdWaitGone(int argc, char** argv) { return WaitFor(argc, argv, false); }

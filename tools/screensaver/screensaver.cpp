@@ -14,7 +14,7 @@ const UINT_PTR kFrameTimer = 1;
 const UINT_PTR kLifetimeTimer = 2;
 const UINT kFrameMs = 50;
 const int kCorners = 4;
-const int kTrail = 12; // how many outlines stay drawn
+const int kTrail = 12;  // how many outlines stay drawn
 
 struct Corner {
     int x, y, dx, dy;
@@ -22,7 +22,7 @@ struct Corner {
 
 struct Saver {
     Corner corners[kCorners];
-    POINT trail[kTrail][kCorners + 1]; // closed outlines, newest at index head
+    POINT trail[kTrail][kCorners + 1];  // closed outlines, newest at index head
     int head = 0;
     int frames = 0;
 };
@@ -46,8 +46,7 @@ void StartPattern(int width, int height) {
                    height * ((i * 3) % kCorners + 1) / (kCorners + 1), speeds[i][0], speeds[i][1]};
     }
     for (auto& outline : g_saver.trail)
-        for (auto& pt : outline)
-            pt = POINT{0, 0};
+        for (auto& pt : outline) pt = POINT{0, 0};
 }
 
 // Moves the corners one step and records the new outline in place of the oldest one.
@@ -87,8 +86,7 @@ void OnPaint(HWND hwnd) {
     RECT rc;
     GetClientRect(hwnd, &rc);
     FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    for (const auto& outline : g_saver.trail)
-        DrawOutline(dc, outline, CurrentColour());
+    for (const auto& outline : g_saver.trail) DrawOutline(dc, outline, CurrentColour());
     EndPaint(hwnd, &ps);
 }
 
@@ -108,15 +106,14 @@ void OnTimer(HWND hwnd, UINT_PTR id) {
 }
 
 void OnSize(HWND hwnd, int width, int height) {
-    for (Corner& c : g_saver.corners)
-        ClampInto(c, width, height);
+    for (Corner& c : g_saver.corners) ClampInto(c, width, height);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
 LRESULT CALLBACK SaverProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_PAINT: OnPaint(hwnd); return 0;
-    case WM_ERASEBKGND: return 1; // painting covers everything
+    case WM_ERASEBKGND: return 1;  // painting covers everything
     case WM_TIMER: OnTimer(hwnd, wParam); return 0;
     case WM_SIZE: OnSize(hwnd, LOWORD(lParam), HIWORD(lParam)); return 0;
     case WM_SETCURSOR: SetCursor(nullptr); return TRUE;
@@ -139,7 +136,7 @@ int ParseSeconds(int argc, char** argv) {
     return seconds;
 }
 
-} // namespace
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const int seconds = ParseSeconds(__argc, __argv);

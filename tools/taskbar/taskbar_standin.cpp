@@ -18,13 +18,13 @@ const char kBarClass[] = "Shell_TrayWnd";
 const char kNotifyClass[] = "TrayNotifyWnd";
 const char kClockClass[] = "TrayClockWClass";
 
-const UINT_PTR kLazyTimer = 1;  // on the bar: apply a delayed notification-area resize
-const UINT_PTR kClockTimer = 1; // on the clock: check whether the minute changed
-const int kEdge = 2;            // margin between the bar's edge and its contents
-const int kStartWidth = 54;     // the "Start" button
+const UINT_PTR kLazyTimer = 1;   // on the bar: apply a delayed notification-area resize
+const UINT_PTR kClockTimer = 1;  // on the clock: check whether the minute changed
+const int kEdge = 2;             // margin between the bar's edge and its contents
+const int kStartWidth = 54;      // the "Start" button
 const int kMaxIcons = 512;
 const int kMaxForeignWidth = 200;
-const int kOnScreenWhenHidden = 2; // pixels left on the screen by a slid-away bar
+const int kOnScreenWhenHidden = 2;  // pixels left on the screen by a slid-away bar
 const DWORD kStopTimeoutMs = 10000;
 
 // Leading part of the record Shell_NotifyIcon sends with WM_COPYDATA (dwData = NIM_ code).
@@ -37,7 +37,7 @@ struct NotifyHeader {
 
 struct Icon {
     bool foreign;
-    LONG owner; // Shell_NotifyIcon icons: the owner window value; foreign: 0
+    LONG owner;  // Shell_NotifyIcon icons: the owner window value; foreign: 0
     UINT id;
     int width;
 };
@@ -48,7 +48,7 @@ struct Taskbar {
     HWND bar = nullptr;
     HWND area = nullptr;
     HWND clock = nullptr;
-    std::vector<Icon> icons; // in the order they were added: the left-to-right layout
+    std::vector<Icon> icons;  // in the order they were added: the left-to-right layout
     UINT nextForeignId = 1;
     bool lazyPending = false;
     bool slidAway = false;
@@ -57,27 +57,20 @@ struct Taskbar {
 };
 
 Taskbar g_taskbar;
-HWND volatile g_barWindow = nullptr; // read by other threads through TaskbarWindow()
+HWND volatile g_barWindow = nullptr;  // read by other threads through TaskbarWindow()
 HANDLE g_thread = nullptr;
 
 // ---- geometry ----------------------------------------------------------------------------
 
-int ScreenWidth() {
-    return GetSystemMetrics(SM_CXSCREEN);
-}
-int ScreenHeight() {
-    return GetSystemMetrics(SM_CYSCREEN);
-}
+int ScreenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int ScreenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
 
-int AreaHeight() {
-    return g_taskbar.options.height - 2 * kEdge;
-}
+int AreaHeight() { return g_taskbar.options.height - 2 * kEdge; }
 
 // The client width the notification area should have for the icons held now.
 int WantedAreaWidth() {
     int width = kTaskbarNotifyPadding + g_taskbar.options.clockWidth;
-    for (const Icon& icon : g_taskbar.icons)
-        width += icon.width;
+    for (const Icon& icon : g_taskbar.icons) width += icon.width;
     return width;
 }
 
@@ -420,7 +413,7 @@ bool CreateNotifyArea() {
 
 // Creates the windows on the calling thread; on failure destroys what was made.
 bool CreateTaskbar(const TaskbarOptions& options) {
-    if (g_taskbar.bar) return false; // one taskbar per process
+    if (g_taskbar.bar) return false;  // one taskbar per process
     g_taskbar = Taskbar();
     g_taskbar.options = options;
     g_taskbar.instance = GetModuleHandleA(nullptr);
@@ -469,7 +462,7 @@ DWORD WINAPI TaskbarThread(void* param) {
     ThreadStart* start = static_cast<ThreadStart*>(param);
     const bool ok = CreateTaskbar(start->options);
     start->ok = ok;
-    SetEvent(start->ready); // start must not be touched after this
+    SetEvent(start->ready);  // start must not be touched after this
     return ok ? static_cast<DWORD>(MessageLoop()) : 1;
 }
 
@@ -482,7 +475,7 @@ bool ParseInt(const char* text, int low, int high, int& value) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool ParseTaskbarArgs(int argc, char** argv, TaskbarOptions& options, std::string& error) {
     struct NumberOption {
@@ -569,7 +562,7 @@ void StopTaskbar() {
         const DWORD now = GetTickCount();
         const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
         const DWORD woke = MsgWaitForMultipleObjects(1, &g_thread, FALSE, left, QS_ALLINPUT);
-        if (woke != WAIT_OBJECT_0 + 1) break; // ended, timed out or failed
+        if (woke != WAIT_OBJECT_0 + 1) break;  // ended, timed out or failed
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message == WM_QUIT) {
@@ -581,11 +574,9 @@ void StopTaskbar() {
             DispatchMessageA(&msg);
         }
     }
-    if (quit) PostQuitMessage(static_cast<int>(quitCode)); // keep it for the caller's loop
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));  // keep it for the caller's loop
     CloseHandle(g_thread);
     g_thread = nullptr;
 }
 
-HWND TaskbarWindow() {
-    return g_barWindow;
-}
+HWND TaskbarWindow() { return g_barWindow; }

@@ -8,13 +8,13 @@
 #include <string>
 
 struct TaskbarOptions {
-    bool top = false;       // dock at the top edge instead of the bottom
-    int height = 28;        // taskbar height in pixels
-    int clockWidth = 60;    // width of the clock window
-    int lazyMs = 0;         // 0: resize the notification area at once; else this much later
-    int foreignIcons = 0;   // foreign 20-pixel icons present from the start
-    bool notifyArea = true; // false: no TrayNotifyWnd child (and so no clock)
-    std::string logPath;    // append one line per icon event, empty: no log
+    bool top = false;        // dock at the top edge instead of the bottom
+    int height = 28;         // taskbar height in pixels
+    int clockWidth = 60;     // width of the clock window
+    int lazyMs = 0;          // 0: resize the notification area at once; else this much later
+    int foreignIcons = 0;    // foreign 20-pixel icons present from the start
+    bool notifyArea = true;  // false: no TrayNotifyWnd child (and so no clock)
+    std::string logPath;     // append one line per icon event, empty: no log
 };
 
 // Parses the command line (argv[0] is the program). On failure returns false and puts a
@@ -37,7 +37,7 @@ void StopTaskbar();
 HWND TaskbarWindow();
 
 // Geometry constants of the notification area.
-const int kTaskbarNotifyPadding = 4; // client width with no icons and no clock
+const int kTaskbarNotifyPadding = 4;  // client width with no icons and no clock
 const int kTaskbarShellIconWidth = 16;
 const int kTaskbarForeignIconWidth = 20;
 

@@ -15,10 +15,10 @@ enum class TickerEnd { Ended, EndedWhenAsked, StillRunning };
 TickerEnd WaitForTickerToEnd(DWORD limitMs);
 
 enum class StartResult {
-    Up,         // the new process showed its Ticker window
-    NotStarted, // the program could not be started at all
-    Exited,     // the process ended without a Ticker window
-    NoWindow,   // still running after the time limit, without a Ticker window; it was ended
+    Up,          // the new process showed its Ticker window
+    NotStarted,  // the program could not be started at all
+    Exited,      // the process ended without a Ticker window
+    NoWindow,    // still running after the time limit, without a Ticker window; it was ended
 };
 
 // Starts program (working directory folder) and waits at most limitMs for its Ticker window.

@@ -82,9 +82,7 @@ bool FindInstallFiles(InstallFiles* files) {
            JoinInstallPath(files->backup, kInstallFileSize, self, kBackupFile);
 }
 
-bool FileExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
 // A file operation that may meet a file still held by a process that has just ended.
 template <typename Op> bool Retry(Op op) {

@@ -41,7 +41,7 @@ namespace {
 
 // Counts what the reply holds so far against kMaxReplyItems and kMaxReplyBytes.
 class Budget {
-public:
+  public:
     bool take(const std::string& text, const std::string& link) {
         // Field and link text as encoded, plus the grammar bytes around them.
         std::size_t cost = reply::fieldText(text).size() + reply::linkText(link).size() + 8;
@@ -57,7 +57,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static constexpr std::size_t kSection = 32;
     std::size_t items_ = 0;
     std::size_t bytes_ = 0;
@@ -85,7 +85,8 @@ std::string contentReply(const Selection& selection, const Catalog& catalog, Quo
         if (!topic || it == catalog.news.end() || !budget.section()) continue;
         std::vector<reply::Item> items;
         for (const Headline& h : it->second) {
-            if (items.size() >= static_cast<std::size_t>(selection.stories) || !budget.take(h.title, h.link))
+            if (items.size() >= static_cast<std::size_t>(selection.stories) ||
+                !budget.take(h.title, h.link))
                 break;
             items.push_back({h.title, h.link});
         }
@@ -96,7 +97,8 @@ std::string contentReply(const Selection& selection, const Catalog& catalog, Quo
     if (!selection.airports.empty() && budget.section()) {
         for (const std::string& code : selection.airports) {
             const Weather* known = catalog.findWeather(code);
-            reply::Item line{weatherLine(known ? *known : madeUpWeather(code), selection.celsius), weatherLink(code)};
+            reply::Item line{weatherLine(known ? *known : madeUpWeather(code), selection.celsius),
+                             weatherLink(code)};
             if (!budget.take(line.text + "   ", line.link)) break;
             lines.push_back(line);
         }

@@ -15,8 +15,8 @@ constexpr std::size_t kMaxLineLength = 2000;
 constexpr std::size_t kMaxLines = 5000;
 constexpr std::size_t kMaxHeadlineLength = 120;
 
-const char* const kSkies[] = {"Sunny", "Clear", "Cloudy", "Partly Cloudy",
-                              "Rain",  "Showers", "Fog",  "Windy"};
+const char* const kSkies[] = {"Sunny", "Clear",   "Cloudy", "Partly Cloudy",
+                              "Rain",  "Showers", "Fog",    "Windy"};
 
 // Reads the meaningful lines of a text file: trimmed, without blank lines and '#' comments.
 // Returns false when the file cannot be opened.
@@ -125,9 +125,12 @@ void loadAccounts(const std::string& path, Catalog& catalog, std::vector<std::st
 
 const std::vector<Topic>& newsTopics() {
     static const std::vector<Topic> topics = {
-        {"rt", "Top Stories:", "US"},           {"rw", "World:", "World"},
-        {"rb", "Business:", "Business"},        {"rp", "Politics:", "Politics"},
-        {"rc", "Technology:", "Technology"},    {"rs", "Sports:", "Sports"},
+        {"rt", "Top Stories:", "US"},
+        {"rw", "World:", "World"},
+        {"rb", "Business:", "Business"},
+        {"rp", "Politics:", "Politics"},
+        {"rc", "Technology:", "Technology"},
+        {"rs", "Sports:", "Sports"},
         {"re", "Entertainment:", "Entertainment"},
     };
     return topics;
@@ -158,7 +161,8 @@ const Account* Catalog::findAccount(std::string_view login) const {
 }
 
 std::string storyLink(std::string_view topicCode, std::size_t index) {
-    return "my.tamzo.example/news/" + std::string(topicCode) + "/" + std::to_string(index) + ".html";
+    return "my.tamzo.example/news/" + std::string(topicCode) + "/" + std::to_string(index) +
+           ".html";
 }
 
 Weather madeUpWeather(const std::string& code) {

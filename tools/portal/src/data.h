@@ -40,9 +40,9 @@ struct Account {
 };
 
 struct Catalog {
-    std::vector<Quote> quotes;  // in file order
+    std::vector<Quote> quotes;                          // in file order
     std::map<std::string, std::vector<Headline>> news;  // by topic code
-    std::vector<Weather> weather;  // in file order
+    std::vector<Weather> weather;                       // in file order
     std::vector<Account> accounts;
 
     const Quote* findQuote(std::string_view symbol) const;

@@ -32,8 +32,10 @@ pugi::xml_node child(const pugi::xml_node& parent, std::string_view name) {
 std::string textOf(const pugi::xml_node& node) {
     std::string out;
     for (pugi::xml_node n : node.children()) {
-        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata) out += n.value();
-        else if (n.type() == pugi::node_element) out += textOf(n);
+        if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
+            out += n.value();
+        else if (n.type() == pugi::node_element)
+            out += textOf(n);
     }
     return out;
 }
@@ -43,9 +45,13 @@ std::string stripTags(std::string_view s) {
     std::string out;
     bool inTag = false;
     for (char c : s) {
-        if (c == '<') inTag = true;
-        else if (c == '>' && inTag) { inTag = false; out += ' '; }
-        else if (!inTag) out += c;
+        if (c == '<')
+            inTag = true;
+        else if (c == '>' && inTag) {
+            inTag = false;
+            out += ' ';
+        } else if (!inTag)
+            out += c;
     }
     return out;
 }
@@ -66,7 +72,8 @@ std::string decodeHtml(std::string_view s) {
         char c = ' ';
         if (!name.empty() && name[0] == '#') {
             bool hex = name.size() > 1 && (name[1] == 'x' || name[1] == 'X');
-            long code = std::strtol(std::string(name.substr(hex ? 2 : 1)).c_str(), nullptr, hex ? 16 : 10);
+            long code =
+                std::strtol(std::string(name.substr(hex ? 2 : 1)).c_str(), nullptr, hex ? 16 : 10);
             if (code >= 0x20 && code < 0x7F) c = static_cast<char>(code);
         } else {
             for (const auto& [entity, value] : kNamed)
@@ -104,7 +111,8 @@ void readRssItems(const pugi::xml_node& container, std::vector<Headline>& out) {
         if (item.type() != pugi::node_element || localName(item) != "item") continue;
         std::string link = usableLink(textOf(child(item, "link")));
         pugi::xml_node guid = child(item, "guid");
-        if (link.empty() && guid && std::string_view(guid.attribute("isPermaLink").value()) != "false")
+        if (link.empty() && guid &&
+            std::string_view(guid.attribute("isPermaLink").value()) != "false")
             link = usableLink(textOf(guid));
         addHeadline(out, itemTitle(child(item, "title")), link);
     }

@@ -33,8 +33,8 @@ bool containsNoCase(const std::string& haystack, const std::string& needle) {
 
 std::string searchForm(const std::string& value) {
     return "<form action=\"http://search.tamzo.example/bin/search\" method=\"get\">\n"
-           "<input type=\"text\" name=\"p\" size=\"40\" value=\"" + htmlEscape(value) +
-           "\"> <input type=\"submit\" value=\"Search\">\n</form>\n";
+           "<input type=\"text\" name=\"p\" size=\"40\" value=\"" +
+           htmlEscape(value) + "\"> <input type=\"submit\" value=\"Search\">\n</form>\n";
 }
 
 std::string quoteRow(const Quote& q) {
@@ -71,8 +71,8 @@ std::string searchResultsPage(const std::string& query, const Catalog& catalog) 
                     "</a> <i>(" + topic.name + ")</i></li>\n";
         }
     }
-    std::string body = "<h1>Search results for &quot;" + htmlEscape(text) + "&quot;</h1>\n" +
-                       searchForm(text);
+    std::string body =
+        "<h1>Search results for &quot;" + htmlEscape(text) + "&quot;</h1>\n" + searchForm(text);
     body += found ? "<ol>\n" + list + "</ol>\n" : "<p>No headlines match your search.</p>\n";
     return page("Tamzo! Search: " + text, body);
 }
@@ -85,15 +85,17 @@ std::string lookupPage(const std::string& text, const Catalog& catalog, const Qu
             continue;
         rows += quoteRow(board.current(q.symbol));
     }
-    std::string body =
-        "<h1>Symbol Lookup</h1>\n"
-        "<form action=\"http://quote.tamzo.example/lookup.html\" method=\"get\">\n"
-        "Company name or symbol: <input type=\"text\" name=\"s\" value=\"" + htmlEscape(wanted) +
-        "\"> <input type=\"submit\" value=\"Look Up\">\n</form>\n";
-    if (!wanted.empty()) body += "<p>Symbols matching &quot;" + htmlEscape(wanted) + "&quot;:</p>\n";
-    body += rows.empty() ? "<p>No symbols found.</p>\n"
-                         : "<table border=\"1\">\n<tr><th>Symbol</th><th>Name</th><th>Last</th></tr>\n" +
-                               rows + "</table>\n";
+    std::string body = "<h1>Symbol Lookup</h1>\n"
+                       "<form action=\"http://quote.tamzo.example/lookup.html\" method=\"get\">\n"
+                       "Company name or symbol: <input type=\"text\" name=\"s\" value=\"" +
+                       htmlEscape(wanted) +
+                       "\"> <input type=\"submit\" value=\"Look Up\">\n</form>\n";
+    if (!wanted.empty())
+        body += "<p>Symbols matching &quot;" + htmlEscape(wanted) + "&quot;:</p>\n";
+    body += rows.empty()
+                ? "<p>No symbols found.</p>\n"
+                : "<table border=\"1\">\n<tr><th>Symbol</th><th>Name</th><th>Last</th></tr>\n" +
+                      rows + "</table>\n";
     return page("Tamzo! Symbol Lookup", body);
 }
 
@@ -105,9 +107,14 @@ std::string quotePage(const std::string& symbol, const Catalog& catalog, const Q
     std::string close = formatPrice(q.unit, q.price - q.change);
     std::string body = "<h1>" + htmlEscape(s) + (q.name.empty() ? "" : " - " + htmlEscape(q.name)) +
                        "</h1>\n<table border=\"1\">\n"
-                       "<tr><th>Last</th><td>" + htmlEscape(formatPrice(q.unit, q.price)) + "</td></tr>\n"
-                       "<tr><th>Change</th><td>" + htmlEscape(formatChange(q.unit, q.change)) + "</td></tr>\n"
-                       "<tr><th>Previous close</th><td>" + htmlEscape(close) + "</td></tr>\n</table>\n";
+                       "<tr><th>Last</th><td>" +
+                       htmlEscape(formatPrice(q.unit, q.price)) +
+                       "</td></tr>\n"
+                       "<tr><th>Change</th><td>" +
+                       htmlEscape(formatChange(q.unit, q.change)) +
+                       "</td></tr>\n"
+                       "<tr><th>Previous close</th><td>" +
+                       htmlEscape(close) + "</td></tr>\n</table>\n";
     if (!known) body += "<p><i>Symbol not listed; figures are indicative.</i></p>\n";
     return page("Tamzo! Quotes: " + s, body);
 }
@@ -116,13 +123,15 @@ std::optional<std::string> storyPage(const std::string& code, const std::string&
                                      const Catalog& catalog) {
     const Topic* topic = findTopic(code);
     auto it = catalog.news.find(code);
-    if (!topic || it == catalog.news.end() || number.empty() || number.size() > 4) return std::nullopt;
+    if (!topic || it == catalog.news.end() || number.empty() || number.size() > 4)
+        return std::nullopt;
     for (char c : number)
         if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
     std::size_t index = std::stoul(number);
     if (index < 1 || index > it->second.size()) return std::nullopt;
     const Headline& h = it->second[index - 1];
-    return page(h.title, "<p><i>" + std::string(topic->name) + " News</i></p>\n<h1>" + htmlEscape(h.title) +
+    return page(h.title, "<p><i>" + std::string(topic->name) + " News</i></p>\n<h1>" +
+                             htmlEscape(h.title) +
                              "</h1>\n<p>Full story to follow. Check back with Tamzo! News for "
                              "updates throughout the day.</p>\n");
 }
@@ -134,12 +143,13 @@ std::string weatherPage(const std::string& code, const Catalog& catalog) {
     std::string where = w.city.empty() ? c : w.city + " (" + c + ")";
     return page("Tamzo! Weather: " + c,
                 "<h1>Weather for " + htmlEscape(where) + "</h1>\n<p>" + htmlEscape(w.sky) + ", " +
-                    std::to_string(w.fahrenheit) + "&deg;F / " + std::to_string(toCelsius(w.fahrenheit)) +
-                    "&deg;C</p>\n");
+                    std::to_string(w.fahrenheit) + "&deg;F / " +
+                    std::to_string(toCelsius(w.fahrenheit)) + "&deg;C</p>\n");
 }
 
 std::string notFoundPage(const std::string& path) {
-    return page("Not Found", "<h1>Not Found</h1>\n<p>There is no page at " + htmlEscape(path) + ".</p>\n");
+    return page("Not Found",
+                "<h1>Not Found</h1>\n<p>There is no page at " + htmlEscape(path) + ".</p>\n");
 }
 
 }  // namespace portal

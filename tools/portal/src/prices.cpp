@@ -55,7 +55,8 @@ bool parseMagnitude(std::string_view text, PriceUnit unit, long long& ticks) {
         std::size_t space = s.find(' ');
         long long whole = 0, frac = 0;
         if (space != std::string::npos) {
-            if (!parseWhole(s.substr(0, space), whole) || !parseFraction(trim(s.substr(space)), frac))
+            if (!parseWhole(s.substr(0, space), whole) ||
+                !parseFraction(trim(s.substr(space)), frac))
                 return false;
         } else if (s.find('/') != std::string::npos) {
             if (!parseFraction(s, frac)) return false;

@@ -24,8 +24,9 @@ std::string cleanAirport(std::string_view s) {
 }
 
 bool allDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(),
-                                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c));
+    });
 }
 
 void readStocks(const std::string& value, Selection& sel) {
@@ -108,7 +109,8 @@ std::optional<std::string> queryValue(std::string_view query, std::string_view k
         std::size_t eq = pair.find('=');
         std::string name = pair.substr(0, eq);
         if (percentDecode(name, plusIsSpace) != key) continue;
-        return eq == std::string::npos ? std::string() : percentDecode(pair.substr(eq + 1), plusIsSpace);
+        return eq == std::string::npos ? std::string()
+                                       : percentDecode(pair.substr(eq + 1), plusIsSpace);
     }
     return std::nullopt;
 }

@@ -30,7 +30,7 @@ std::optional<std::string> queryValue(std::string_view query, std::string_view k
                                       bool plusIsSpace = false);
 
 struct Selection {
-    std::vector<std::string> symbols;   // upper case, as asked, without repeats
+    std::vector<std::string> symbols;  // upper case, as asked, without repeats
     bool celsius = false;
     std::vector<std::string> airports;  // upper case, as asked, without repeats
     int stories = kDefaultStories;      // 1..kMaxStories

@@ -51,7 +51,8 @@ std::string linkText(std::string_view address) {
 
 std::string tag(std::string_view code) {
     std::string out(1, kTag);
-    out += code.size() >= 2 ? code.substr(0, 2) : std::string(code) + std::string(2 - code.size(), 'x');
+    out += code.size() >= 2 ? code.substr(0, 2)
+                            : std::string(code) + std::string(2 - code.size(), 'x');
     return out;
 }
 

@@ -31,9 +31,10 @@ std::string logLine(const LoggedRequest& request) {
         }
         if (!joined) merged.emplace_back(name, value);
     }
-    std::string line = "{\"method\":" + quoted(request.method) + ",\"target\":" + quoted(request.target) +
-                       ",\"path\":" + quoted(request.path) + ",\"query\":" + quoted(request.query) +
-                       ",\"host\":" + quoted(host) + ",\"cookie\":" + quoted(cookie) + ",\"headers\":{";
+    std::string line =
+        "{\"method\":" + quoted(request.method) + ",\"target\":" + quoted(request.target) +
+        ",\"path\":" + quoted(request.path) + ",\"query\":" + quoted(request.query) +
+        ",\"host\":" + quoted(host) + ",\"cookie\":" + quoted(cookie) + ",\"headers\":{";
     for (std::size_t i = 0; i < merged.size(); ++i)
         line += (i ? "," : "") + quoted(merged[i].first) + ":" + quoted(merged[i].second);
     return line + "}}";

@@ -24,7 +24,7 @@ struct LoggedRequest {
 std::string logLine(const LoggedRequest& request);
 
 class RequestLog {
-public:
+  public:
     RequestLog() = default;
     RequestLog(const RequestLog&) = delete;
     RequestLog& operator=(const RequestLog&) = delete;
@@ -34,7 +34,7 @@ public:
     bool isOpen() const { return file_ != nullptr; }
     void write(const LoggedRequest& request);
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     std::mutex mutex_;
 };

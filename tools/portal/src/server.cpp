@@ -49,7 +49,8 @@ bool readFile(const std::string& path, std::string& bytes) {
 Portal::Portal() = default;
 Portal::~Portal() = default;
 
-bool Portal::load(const PortalOptions& options, std::vector<std::string>& warnings, std::string& error) {
+bool Portal::load(const PortalOptions& options, std::vector<std::string>& warnings,
+                  std::string& error) {
     options_ = options;
     if (!loadCatalog(options.dataDir, catalog_, warnings, error)) return false;
     for (const auto& [code, file] : options.feeds) {
@@ -59,7 +60,8 @@ bool Portal::load(const PortalOptions& options, std::vector<std::string>& warnin
         }
         std::vector<Headline> headlines;
         if (!loadFeedFile(file, headlines, error)) return false;
-        if (headlines.empty()) warnings.push_back(file + ": no items, topic " + code + " stays empty");
+        if (headlines.empty())
+            warnings.push_back(file + ": no items, topic " + code + " stays empty");
         for (std::size_t i = 0; i < headlines.size(); ++i)
             if (headlines[i].link.empty()) headlines[i].link = storyLink(code, i + 1);
         catalog_.news[code] = headlines;
@@ -98,7 +100,8 @@ void Portal::logRequest(const httplib::Request& request) {
     LoggedRequest entry{request.method, request.target, t.path, t.query, {}};
     for (const auto& [name, value] : request.headers) {
         // httplib adds these itself; they were not sent by the client.
-        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT")
+        if (name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+            name == "LOCAL_PORT")
             continue;
         entry.headers.emplace_back(name, value);
     }
@@ -127,18 +130,21 @@ void Portal::handle(const httplib::Request& request, httplib::Response& response
     if (startsWithNoCase(path, "/news/")) {
         std::vector<std::string> parts = pathParts(path, "/news/");
         if (parts.size() == 2) {
-            if (auto page = storyPage(parts[0], parts[1], catalog_)) return response.set_content(*page, kHtml);
+            if (auto page = storyPage(parts[0], parts[1], catalog_))
+                return response.set_content(*page, kHtml);
         }
     }
     if (startsWithNoCase(path, "/weather/")) {
         std::vector<std::string> parts = pathParts(path, "/weather/");
-        if (parts.size() == 1 && !parts[0].empty()) return response.set_content(weatherPage(parts[0], catalog_), kHtml);
+        if (parts.size() == 1 && !parts[0].empty())
+            return response.set_content(weatherPage(parts[0], catalog_), kHtml);
     }
     response.status = 404;
     response.set_content(notFoundPage(path), kHtml);
 }
 
-void Portal::content(const httplib::Request& request, const std::string& query, httplib::Response& response) {
+void Portal::content(const httplib::Request& request, const std::string& query,
+                     httplib::Response& response) {
     response.set_header("Cache-Control", "no-cache");
     if (options_.emptyReply) return response.set_content("", kText);
     if (!options_.rawReplyFile.empty()) {
@@ -165,7 +171,8 @@ void Portal::content(const httplib::Request& request, const std::string& query, 
     response.set_content(contentReply(parseSelection(selection), catalog_, *board_), kText);
 }
 
-void Portal::login(const httplib::Request& request, const std::string& query, httplib::Response& response) {
+void Portal::login(const httplib::Request& request, const std::string& query,
+                   httplib::Response& response) {
     std::optional<std::string> user = queryValue(query, "login");
     std::optional<std::string> password = queryValue(query, "passwd");
     const Account* account = user ? catalog_.findAccount(*user) : nullptr;
@@ -173,10 +180,12 @@ void Portal::login(const httplib::Request& request, const std::string& query, ht
         // The ticker takes any reply holding the letters "OK" as a good login.
         return response.set_content("LOGIN FAILED\r\n", kText);
     }
-    std::string cookie = std::string(kSessionCookie) + "=" + sessions_->open(account->login) + "; path=/";
+    std::string cookie =
+        std::string(kSessionCookie) + "=" + sessions_->open(account->login) + "; path=/";
     // The content comes from another host of the portal, so the cookie must cover them all.
     std::string host = hostOf(request);
-    if (host == "tamzo.example" || endsWithNoCase(host, ".tamzo.example")) cookie += "; domain=.tamzo.example";
+    if (host == "tamzo.example" || endsWithNoCase(host, ".tamzo.example"))
+        cookie += "; domain=.tamzo.example";
     response.set_header("Set-Cookie", cookie);
     response.set_content("OK\r\n", kText);
 }

@@ -37,7 +37,7 @@ struct PortalOptions {
 };
 
 class Portal {
-public:
+  public:
     Portal();
     ~Portal();
     Portal(const Portal&) = delete;
@@ -49,10 +49,12 @@ public:
     // Registers the routes on the server.
     void install(httplib::Server& server);
 
-private:
+  private:
     void handle(const httplib::Request& request, httplib::Response& response);
-    void content(const httplib::Request& request, const std::string& query, httplib::Response& response);
-    void login(const httplib::Request& request, const std::string& query, httplib::Response& response);
+    void content(const httplib::Request& request, const std::string& query,
+                 httplib::Response& response);
+    void login(const httplib::Request& request, const std::string& query,
+               httplib::Response& response);
     void logRequest(const httplib::Request& request);
 
     PortalOptions options_;

@@ -36,7 +36,8 @@ std::string cookieValue(const std::vector<std::string>& cookieHeaders, std::stri
         for (const std::string& part : split(header, ';')) {
             std::string pair = trim(part);
             std::size_t eq = pair.find('=');
-            if (eq != std::string::npos && trim(pair.substr(0, eq)) == name) return trim(pair.substr(eq + 1));
+            if (eq != std::string::npos && trim(pair.substr(0, eq)) == name)
+                return trim(pair.substr(eq + 1));
         }
     }
     return "";

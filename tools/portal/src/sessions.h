@@ -16,7 +16,7 @@ namespace portal {
 inline constexpr const char* kSessionCookie = "tamzo_session";
 
 class Sessions {
-public:
+  public:
     explicit Sessions(std::uint64_t seed) : seed_(seed) {}
 
     // A new token for the account; the oldest sessions are forgotten beyond kMaxSessions.
@@ -26,7 +26,7 @@ public:
 
     static constexpr std::size_t kMaxSessions = 1000;
 
-private:
+  private:
     const std::uint64_t seed_;
     std::uint64_t count_ = 0;
     mutable std::mutex mutex_;

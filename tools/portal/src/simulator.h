@@ -15,7 +15,7 @@
 namespace portal {
 
 class QuoteBoard {
-public:
+  public:
     QuoteBoard(const Catalog& catalog, bool frozen, std::uint64_t seed);
 
     // The quote as it stands, without moving it (quote pages, lookup).
@@ -25,7 +25,7 @@ public:
 
     bool frozen() const { return frozen_; }
 
-private:
+  private:
     Quote start(const std::string& symbol) const;
     std::uint64_t random();
 

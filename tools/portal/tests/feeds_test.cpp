@@ -15,10 +15,11 @@ TEST(FeedsFile, Rss2ItemsBecomeCleanHeadlines) {
     ASSERT_EQ(h.size(), 5u);  // the item without a title is left out
     EXPECT_EQ(h[0].title, "Town Hall Approves New Library Wing");
     EXPECT_EQ(h[0].link, "http://gazette.example/1997/library.html");
-    EXPECT_EQ(h[1].title, "Diner Owners \"Cheer\" Parking Plan / Gazette");  // '|' would split the strip
-    EXPECT_EQ(h[1].link, "http://gazette.example/1997/parking.html");        // served as http
-    EXPECT_EQ(h[2].title, "Cr me br l e contest draws record crowd");        // non-ASCII and blanks
-    EXPECT_EQ(h[2].link, "http://gazette.example/1997/contest.html");         // from a permalink guid
+    EXPECT_EQ(h[1].title,
+              "Diner Owners \"Cheer\" Parking Plan / Gazette");        // '|' would split the strip
+    EXPECT_EQ(h[1].link, "http://gazette.example/1997/parking.html");  // served as http
+    EXPECT_EQ(h[2].title, "Cr me br l e contest draws record crowd");  // non-ASCII and blanks
+    EXPECT_EQ(h[2].link, "http://gazette.example/1997/contest.html");  // from a permalink guid
     EXPECT_EQ(h[3].title, "Council Minutes Posted");
     EXPECT_EQ(h[3].link, "");  // a guid that is no permalink is no link
     EXPECT_LE(h[4].title.size(), kMaxFeedTitle);
@@ -33,7 +34,7 @@ TEST(FeedsFile, AtomEntriesBecomeHeadlines) {
     ASSERT_TRUE(loadFeedFile(sample("sample-atom.xml"), h, error)) << error;
     ASSERT_EQ(h.size(), 3u);
     EXPECT_EQ(h[0].title, "Ferry Schedule Changes for Winter");
-    EXPECT_EQ(h[0].link, "http://harbor.example/ferry.html");  // the alternate link, not self
+    EXPECT_EQ(h[0].link, "http://harbor.example/ferry.html");    // the alternate link, not self
     EXPECT_EQ(h[1].title, "Lighthouse Restored AT&T Sponsors");  // escaped HTML title
     EXPECT_EQ(h[1].link, "http://harbor.example/lighthouse.html");
     EXPECT_EQ(h[2].title, "Harbor Seals Return");
@@ -52,7 +53,8 @@ TEST(FeedsFile, OtherFilesAreRefusedWithAReason) {
 
     // RSS 1.0 items stand beside the channel; an empty channel is no error.
     ASSERT_TRUE(parseFeed("<rdf:RDF xmlns:rdf=\"x\"><channel/><item><title>One</title>"
-                          "<link>http://a.example/1</link></item></rdf:RDF>", h, error));
+                          "<link>http://a.example/1</link></item></rdf:RDF>",
+                          h, error));
     ASSERT_EQ(h.size(), 1u);
     EXPECT_EQ(h[0].title, "One");
     ASSERT_TRUE(parseFeed("<rss version=\"2.0\"><channel/></rss>", h, error));

@@ -11,7 +11,8 @@ using Strings = std::vector<std::string>;
 TEST(QueryTarget, PlainAndAbsoluteFormsGiveTheSamePath) {
     Target plain = splitTarget("/zrt/update?stocks=^DJI,IBM&news=10,rt,");
     Target proxy = splitTarget("http://my.tamzo.example/zrt/update?stocks=^DJI,IBM&news=10,rt,");
-    Target port = splitTarget("HTTP://my.tamzo.example:8080/zrt/update?stocks=^DJI,IBM&news=10,rt,");
+    Target port =
+        splitTarget("HTTP://my.tamzo.example:8080/zrt/update?stocks=^DJI,IBM&news=10,rt,");
     for (const Target& t : {plain, proxy, port}) {
         EXPECT_EQ(t.path, "/zrt/update");
         EXPECT_EQ(t.query, "stocks=^DJI,IBM&news=10,rt,");
@@ -23,7 +24,8 @@ TEST(QueryTarget, PlainAndAbsoluteFormsGiveTheSamePath) {
 }
 
 TEST(QuerySelection, FirstRunQuery) {
-    Selection s = parseSelection("stocks=^DJI,^SPC,^IXIC,^XAM,IBM,INTC,MSFT&weather=f,JFK,SFO,LAX&news=10,rt,");
+    Selection s = parseSelection(
+        "stocks=^DJI,^SPC,^IXIC,^XAM,IBM,INTC,MSFT&weather=f,JFK,SFO,LAX&news=10,rt,");
     EXPECT_EQ(s.symbols, (Strings{"^DJI", "^SPC", "^IXIC", "^XAM", "IBM", "INTC", "MSFT"}));
     EXPECT_FALSE(s.celsius);
     EXPECT_EQ(s.airports, (Strings{"JFK", "SFO", "LAX"}));
@@ -80,9 +82,11 @@ TEST(QuerySelection, OddValuesAreBounded) {
     Selection big = parseSelection(many);
     EXPECT_EQ(big.symbols.size(), kMaxSymbols);
     EXPECT_EQ(big.airports.size(), kMaxAirports);
-    EXPECT_EQ(parseSelection("stocks=" + std::string(100, 'A')).symbols, Strings{std::string(kMaxSymbolLength, 'A')});
+    EXPECT_EQ(parseSelection("stocks=" + std::string(100, 'A')).symbols,
+              Strings{std::string(kMaxSymbolLength, 'A')});
 
-    for (const char* junk : {"&&&", "=", "stocks", "stocks=&news=&weather=", "%", "%zz=%", "news=,,,,"})
+    for (const char* junk :
+         {"&&&", "=", "stocks", "stocks=&news=&weather=", "%", "%zz=%", "news=,,,,"})
         EXPECT_TRUE(parseSelection(junk).empty()) << junk;
 }
 

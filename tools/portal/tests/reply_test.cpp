@@ -13,7 +13,8 @@ namespace {
 
 // Writes grammar bytes readably: <T> tag, <C> column change, <F> field, <L> link.
 std::string bytes(std::string s) {
-    const std::pair<const char*, char> marks[] = {{"<T>", '\x0E'}, {"<C>", '\x05'}, {"<F>", '\x0B'}, {"<L>", '\x0D'}};
+    const std::pair<const char*, char> marks[] = {
+        {"<T>", '\x0E'}, {"<C>", '\x05'}, {"<F>", '\x0B'}, {"<L>", '\x0D'}};
     for (const auto& [mark, byte] : marks)
         for (std::size_t at; (at = s.find(mark)) != std::string::npos;) s.replace(at, 3, 1, byte);
     return s;
@@ -47,34 +48,38 @@ TEST(ReplyEncoder, SmallRequestGivesExactBytes) {
     EXPECT_EQ(replyFor(catalog, "stocks=IBM&weather=f,JFK,SFO&news=2,rt,"),
               bytes("<T>qt<C>1<F>IBM<C>2<F>101 1/4 +1/2<F><L>http://quote.tamzo.example/q?s=IBM<L>"
                     "<T>rt<C>1<F>Top Stories:<C>2<F>Headline A<F><L>x/a<L><F>Headline B<F><L>x/b<L>"
-                    "<T>wt<C>1<F>Weather:<C>2<F>JFK 45F Cloudy   <F><L>http://my.tamzo.example/weather/JFK.html<L>"
+                    "<T>wt<C>1<F>Weather:<C>2<F>JFK 45F Cloudy   "
+                    "<F><L>http://my.tamzo.example/weather/JFK.html<L>"
                     "<F>SFO 61F Fog<F><L>http://my.tamzo.example/weather/SFO.html<L>"));
     EXPECT_EQ(replyFor(catalog, "news=10,"), "");
 }
 
 TEST(ReplyEncoder, StripAlternatesLabelsAndValues) {
     Catalog catalog = smallCatalog();
-    model::Strip strip = model::readStrip(replyFor(catalog, "stocks=IBM,INTC,MSFT,^DJI&weather=c,JFK&news=2,rt,rs"));
-    EXPECT_EQ(strip.text,
-              "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%98 1/2 0|^DJI|+7912.44 +32.51|"
-              "{Top Stories:  |{Headline A  \x95  Headline B  \x95  |"
-              "@Sports:  |@Final Score  \x95  |"
-              "{Weather:  |{JFK 7C Cloudy|");
-    EXPECT_EQ(strip.links, (std::vector<std::string>{
-                               "http://quote.tamzo.example/q?s=IBM", "http://quote.tamzo.example/q?s=INTC",
-                               "http://quote.tamzo.example/q?s=MSFT", "http://quote.tamzo.example/q?s=%5EDJI",
-                               "http://x/a", "http://x/b", "HTTP://sports.example/1",
-                               "http://my.tamzo.example/weather/JFK.html"}));
+    model::Strip strip =
+        model::readStrip(replyFor(catalog, "stocks=IBM,INTC,MSFT,^DJI&weather=c,JFK&news=2,rt,rs"));
+    EXPECT_EQ(strip.text, "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%98 1/2 0|^DJI|+7912.44 +32.51|"
+                          "{Top Stories:  |{Headline A  \x95  Headline B  \x95  |"
+                          "@Sports:  |@Final Score  \x95  |"
+                          "{Weather:  |{JFK 7C Cloudy|");
+    EXPECT_EQ(strip.links,
+              (std::vector<std::string>{
+                  "http://quote.tamzo.example/q?s=IBM", "http://quote.tamzo.example/q?s=INTC",
+                  "http://quote.tamzo.example/q?s=MSFT", "http://quote.tamzo.example/q?s=%5EDJI",
+                  "http://x/a", "http://x/b", "HTTP://sports.example/1",
+                  "http://my.tamzo.example/weather/JFK.html"}));
 
     // A topic alone opens exactly like the ticker's worked example.
-    EXPECT_EQ(model::readStrip(replyFor(catalog, "news=1,rt")).text, "Top Stories:  |{Headline A  \x95  |");
+    EXPECT_EQ(model::readStrip(replyFor(catalog, "news=1,rt")).text,
+              "Top Stories:  |{Headline A  \x95  |");
 }
 
 TEST(ReplyEncoder, HostileTextStaysInsideItsField) {
     std::string hostile = "Tab\there|pipe \x01\x0B\x0D\x0E\x05 \x95\xC3\xA9 \"q\" AT&T R&amp;D";
     std::string reply = reply::topicSection("rt", "Top Stories:", {{hostile, "a b\x0D\xFFz"}});
-    EXPECT_EQ(reply, bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe &quot;q&quot; AT&T R& amp;D<F>"
-                           "<L>a%20b%0D%FFz<L>"));
+    EXPECT_EQ(reply,
+              bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe &quot;q&quot; AT&T R& amp;D<F>"
+                    "<L>a%20b%0D%FFz<L>"));
     model::Strip strip = model::readStrip(reply);
     EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe \"q\" AT&T R& amp;D  \x95  |");
     EXPECT_EQ(strip.links, std::vector<std::string>{"http://a%20b%0D%FFz"});
@@ -93,8 +98,8 @@ TEST(ReplyEncoder, SymbolsWithZeroOrSignsKeepTheStripWhole) {
     std::string x0Sign = x0.change > 0 ? "+" : x0.change < 0 ? "-" : "%";
     std::string brkSign = brk.change > 0 ? "+" : brk.change < 0 ? "-" : "%";
     std::string y0Sign = y0.change > 0 ? "+" : y0.change < 0 ? "-" : "%";
-    EXPECT_EQ(strip.text, "XO|" + x0Sign + quoteValue(x0) + "|-BRK-A|" + brkSign + quoteValue(brk) + "|YO|" +
-                              y0Sign + quoteValue(y0) + "|");
+    EXPECT_EQ(strip.text, "XO|" + x0Sign + quoteValue(x0) + "|-BRK-A|" + brkSign + quoteValue(brk) +
+                              "|YO|" + y0Sign + quoteValue(y0) + "|");
 }
 
 TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
@@ -105,14 +110,16 @@ TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
     for (int i = 0; i < 40; ++i) all += ",A" + std::to_string(i);
     all += "&news=50,rt,rw,rb,rp,rc,rs,re";
     for (const Topic& t : newsTopics())
-        for (int i = 0; i < 60; ++i) catalog.news[t.code].push_back({std::string(110, 'h'), storyLink(t.code, i + 1)});
+        for (int i = 0; i < 60; ++i)
+            catalog.news[t.code].push_back({std::string(110, 'h'), storyLink(t.code, i + 1)});
 
     std::string reply = replyFor(catalog, all);
     model::Strip strip = model::readStrip(reply);
     EXPECT_LE(reply.size(), kMaxReplyBytes + 64);
     EXPECT_LE(strip.links.size(), kMaxReplyItems);
     EXPECT_LT(strip.text.size(), 20000u);  // the ticker's strip text buffer
-    EXPECT_NE(strip.text.find("|{Top Stories:  |{hhh"), std::string::npos);  // quotes did not take it all
+    EXPECT_NE(strip.text.find("|{Top Stories:  |{hhh"),
+              std::string::npos);  // quotes did not take it all
 }
 
 TEST(ReplyPrices, ParseAndFormatTicks) {

@@ -22,7 +22,7 @@ namespace {
 
 // Runs the portal with the given options until the object goes away.
 class PortalProcess {
-public:
+  public:
     explicit PortalProcess(std::vector<std::string> args) {
         int out[2];
         if (pipe(out) != 0) return;
@@ -62,7 +62,7 @@ public:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-private:
+  private:
     void readReadyLine() {
         std::string line;
         pollfd p{stdout_, POLLIN, 0};
@@ -99,7 +99,8 @@ std::string rawExchange(int port, const std::string& request) {
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     std::string response;
     if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-        send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
         char buf[4096];
         for (ssize_t n; (n = recv(fd, buf, sizeof buf, 0)) > 0;) {
             response.append(buf, static_cast<size_t>(n));
@@ -148,7 +149,8 @@ TEST(ServerContent, FrozenRepliesDirectAndThroughProxyForm) {
     EXPECT_EQ(strip.text.substr(0, strip.text.find("{Top Stories:")),
               "^DJI|+7912.44 +32.51|^SPC|-957.28 -3.17|^IXIC|+1642.06 +11.25|^XAM|%689.40 0|"
               "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%131 3/8 0|");
-    EXPECT_NE(strip.text.find("|{Top Stories:  |{Budget Talks Resume as Lawmakers Eye Holiday Recess  \x95  "),
+    EXPECT_NE(strip.text.find(
+                  "|{Top Stories:  |{Budget Talks Resume as Lawmakers Eye Holiday Recess  \x95  "),
               std::string::npos);
     EXPECT_EQ(strip.text.substr(strip.text.find("{Weather:")),
               "{Weather:  |{JFK 45F Cloudy   SFO 61F Fog   LAX 72F Sunny|");
@@ -161,18 +163,23 @@ TEST(ServerContent, FrozenRepliesDirectAndThroughProxyForm) {
     EXPECT_EQ(again->body, first->body);
 
     // As sent to a proxy: the absolute target is routed by its path.
-    std::string proxied = rawExchange(portal.port(), std::string("GET http://my.tamzo.example") + kFirstRunQuery +
-                                                         " HTTP/1.1\r\nHost: my.tamzo.example\r\n"
-                                                         "User-Agent: ZRT Ticker V1.0\r\nConnection: close\r\n\r\n");
+    std::string proxied =
+        rawExchange(portal.port(), std::string("GET http://my.tamzo.example") + kFirstRunQuery +
+                                       " HTTP/1.1\r\nHost: my.tamzo.example\r\n"
+                                       "User-Agent: ZRT Ticker V1.0\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(proxied.substr(0, proxied.find("\r\n")), "HTTP/1.1 200 OK");
     EXPECT_EQ(bodyOf(proxied), first->body);
 
     // Every request is in the log, flushed before its answer.
     std::vector<std::string> lines = readLines(log);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[0].find(std::string("\"target\":\"") + kFirstRunQuery + "\""), std::string::npos) << lines[0];
-    EXPECT_NE(lines[2].find(std::string("\"target\":\"http://my.tamzo.example") + kFirstRunQuery + "\""),
-              std::string::npos) << lines[2];
+    EXPECT_NE(lines[0].find(std::string("\"target\":\"") + kFirstRunQuery + "\""),
+              std::string::npos)
+        << lines[0];
+    EXPECT_NE(
+        lines[2].find(std::string("\"target\":\"http://my.tamzo.example") + kFirstRunQuery + "\""),
+        std::string::npos)
+        << lines[2];
     EXPECT_NE(lines[2].find("\"path\":\"/zrt/update\""), std::string::npos) << lines[2];
     EXPECT_NE(lines[2].find("\"host\":\"my.tamzo.example\""), std::string::npos) << lines[2];
     EXPECT_NE(lines[2].find("\"User-Agent\":\"ZRT Ticker V1.0\""), std::string::npos) << lines[2];
@@ -187,11 +194,12 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
     PortalProcess portal({"--frozen", "--log", log});
     ASSERT_GT(portal.port(), 0);
     auto http = client(portal.port());
-    const httplib::Headers accept = {{"Accept", "text//plain"}, {"Accept", "text//html"},
-                                     {"Host", "login.tamzo.example"}};
+    const httplib::Headers accept = {
+        {"Accept", "text//plain"}, {"Accept", "text//html"}, {"Host", "login.tamzo.example"}};
 
-    for (const char* bad : {"/bin/zrtlogin?login=demo&passwd=wrong", "/bin/zrtlogin?login=nobody&passwd=tamzo",
-                            "/bin/zrtlogin?login=demo", "/bin/zrtlogin"}) {
+    for (const char* bad :
+         {"/bin/zrtlogin?login=demo&passwd=wrong", "/bin/zrtlogin?login=nobody&passwd=tamzo",
+          "/bin/zrtlogin?login=demo", "/bin/zrtlogin"}) {
         auto r = http.Get(bad, accept);
         ASSERT_TRUE(r) << bad;
         EXPECT_EQ(r->body.find("OK"), std::string::npos) << bad << ": " << r->body;
@@ -211,9 +219,11 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
     ASSERT_TRUE(mine);
     EXPECT_EQ(mine->get_header_value("X-Tamzo-Selection"), "account demo");
     portal::model::Strip strip = portal::model::readStrip(mine->body);
-    EXPECT_EQ(strip.text.substr(0, strip.text.find("~Business:")), "^DJI|+7912.44 +32.51|IBM|+101 1/4 +1/2|ZORB|+54 3/8 +7/8|");
+    EXPECT_EQ(strip.text.substr(0, strip.text.find("~Business:")),
+              "^DJI|+7912.44 +32.51|IBM|+101 1/4 +1/2|ZORB|+54 3/8 +7/8|");
     EXPECT_NE(strip.text.find("|?Technology:  |?"), std::string::npos) << strip.text;
-    EXPECT_NE(strip.text.find("|{Weather:  |{ORD 3C Windy   SEA 10C Showers|"), std::string::npos) << strip.text;
+    EXPECT_NE(strip.text.find("|{Weather:  |{ORD 3C Windy   SEA 10C Showers|"), std::string::npos)
+        << strip.text;
 
     for (const char* other : {"", "tamzo_session=0000000000000000", "tamzo_session="}) {
         auto r = http.Get("/zrt/update", {{"Cookie", other}});
@@ -229,7 +239,8 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
 
     std::vector<std::string> lines = readLines(log);
     ASSERT_GE(lines.size(), 6u);
-    EXPECT_NE(lines[4].find("\"Accept\":\"text//plain, text//html\""), std::string::npos) << lines[4];
+    EXPECT_NE(lines[4].find("\"Accept\":\"text//plain, text//html\""), std::string::npos)
+        << lines[4];
     EXPECT_NE(lines[5].find("\"cookie\":\"" + cookie + "\""), std::string::npos) << lines[5];
     std::remove(log.c_str());
 }
@@ -245,7 +256,8 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
 
     auto search = http.Get("/bin/search?p=power+%3Cgrid%3E");
     ASSERT_TRUE(search);
-    EXPECT_NE(search->body.find("Search results for &quot;power &lt;grid&gt;&quot;"), std::string::npos);
+    EXPECT_NE(search->body.find("Search results for &quot;power &lt;grid&gt;&quot;"),
+              std::string::npos);
     EXPECT_EQ(search->body.find("<grid>"), std::string::npos);
     auto found = http.Get("/bin/search?p=power+grid");
     ASSERT_TRUE(found);
@@ -256,7 +268,8 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
     EXPECT_NE(lookup->body.find("ZORB"), std::string::npos);
     EXPECT_EQ(lookup->body.find("MSFT"), std::string::npos);
 
-    auto quote = rawExchange(portal.port(), "GET http://quote.tamzo.example/q?s=%5EDJI HTTP/1.0\r\n\r\n");
+    auto quote =
+        rawExchange(portal.port(), "GET http://quote.tamzo.example/q?s=%5EDJI HTTP/1.0\r\n\r\n");
     EXPECT_NE(quote.find("<h1>^DJI - Industrials Average</h1>"), std::string::npos) << quote;
     EXPECT_NE(quote.find("+32.51"), std::string::npos);
 
@@ -265,13 +278,15 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
     EXPECT_EQ(story->status, 200);
     EXPECT_NE(story->body.find("Zorbex Systems Posts Record Quarter"), std::string::npos);
 
-    for (const char* missing : {"/news/rb/0.html", "/news/zz/1.html", "/news/rb/99999.html", "/nothing"}) {
+    for (const char* missing :
+         {"/news/rb/0.html", "/news/zz/1.html", "/news/rb/99999.html", "/nothing"}) {
         auto r = http.Get(missing);
         ASSERT_TRUE(r) << missing;
         EXPECT_EQ(r->status, 404) << missing;
     }
     // A malformed request line gets a plain error and the server carries on.
-    EXPECT_EQ(rawExchange(portal.port(), "GET /a?b?c HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 400", 0), 0u);
+    EXPECT_EQ(rawExchange(portal.port(), "GET /a?b?c HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 400", 0),
+              0u);
     EXPECT_TRUE(http.Get("/"));
 }
 
@@ -312,8 +327,10 @@ TEST(ServerHooks, RawAndEmptyRepliesAndBadOptions) {
         EXPECT_EQ(r->status, 200);
         EXPECT_EQ(r->body, "");
     }
-    for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "x"}, {"--bogus"},
-                                         {"--feed", "zz=/dev/null"}, {"--data", "/no/such/dir"}}) {
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--port", "x"},
+                                         {"--bogus"},
+                                         {"--feed", "zz=/dev/null"},
+                                         {"--data", "/no/such/dir"}}) {
         PortalProcess portal(bad);
         EXPECT_EQ(portal.port(), 0) << bad[0];
         EXPECT_NE(portal.stop(), 0) << bad[0];

@@ -35,14 +35,21 @@ inline Strip readStrip(const std::string& reply) {
             i += 3;
         } else if (c == 0x05) {
             char code = static_cast<char>(at(i + 1));
-            if (code == column) { ++i; continue; }
+            if (code == column) {
+                ++i;
+                continue;
+            }
             column = code;
             out[w++] = '|';
             const std::string rs = "t{w}b~p!s@e^c?";
-            if (tag[0] == 's') marker = '@';
-            else if (tag[0] == 'v') marker = '^';
-            else if (tag[0] == 'q') marker = '%';
-            else if (tag[0] == 'w') marker = '{';
+            if (tag[0] == 's')
+                marker = '@';
+            else if (tag[0] == 'v')
+                marker = '^';
+            else if (tag[0] == 'q')
+                marker = '%';
+            else if (tag[0] == 'w')
+                marker = '{';
             else if (tag[0] == 'r')
                 for (std::size_t k = 0; k < rs.size(); k += 2)
                     if (rs[k] == tag[1]) marker = rs[k + 1];
@@ -54,7 +61,10 @@ inline Strip readStrip(const std::string& reply) {
             if (tag[0] == 'q') {
                 bool any = false;
                 for (std::size_t k = i; isText(at(k)); ++k) {
-                    if (at(k) == '+' || at(k) == '-') { out[w] = static_cast<char>(at(k)); any = true; }
+                    if (at(k) == '+' || at(k) == '-') {
+                        out[w] = static_cast<char>(at(k));
+                        any = true;
+                    }
                     if (at(k) == '0') any = true;
                 }
                 if (any) ++w;
@@ -67,14 +77,19 @@ inline Strip readStrip(const std::string& reply) {
                     while (at(i) && at(i) != ';') ++i;
                     if (!at(i)) break;
                     last = at(i++);
-                    if (isText(at(i))) last = static_cast<unsigned char>(out[w++] = static_cast<char>(at(i++)));
+                    if (isText(at(i)))
+                        last = static_cast<unsigned char>(out[w++] = static_cast<char>(at(i++)));
                     continue;
                 }
                 last = at(i);
                 out[w++] = static_cast<char>(at(i++));
             }
-            if (at(i) == 0x0B) ++i;
-            else if (last == ':') { out[w++] = ' '; out[w++] = ' '; }
+            if (at(i) == 0x0B)
+                ++i;
+            else if (last == ':') {
+                out[w++] = ' ';
+                out[w++] = ' ';
+            }
             if (column == '2' && lower(tag) != "qt" && lower(tag) != "wt")
                 for (char b : std::string("  \x95  ")) out[w++] = b;
             out[w] = '\0';

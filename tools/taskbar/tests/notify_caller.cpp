@@ -79,7 +79,7 @@ bool ParseArgs(int argc, char** argv, Args& args) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Args args;

@@ -37,8 +37,7 @@ void PumpFor(DWORD ms) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < ms) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
         Sleep(10);
     }
 }
@@ -69,7 +68,7 @@ COLORREF ScreenPixelAtCentre(HWND window) {
     return colour;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     TaskbarOptions options;
