@@ -4,14 +4,16 @@
 
 #include <cstddef>
 
-#include "base/messages.h"
 #include "app/ticker_host_win.h"
+#include "base/button_panel.h"
+#include "base/messages.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/prefs_win.h"
 #include "res/resource.h"
 #include "shell/browser_win.h"
 
 HWND SearchBoxWindow;
+int SearchOpen;
 
 // The menu item record of the era ends before the bitmap field that later shells added; the
 // shells of the time refuse a record of any other size. 44 bytes in the 32-bit build.
@@ -20,7 +22,6 @@ static_assert(sizeof(void*) != 4 || kMenuItemInfoSize == 44, "menu item record o
 
 namespace {
 
-constexpr int kPanelWidth = 76;
 constexpr DWORD kSearchBoxStyle =
     WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
 
@@ -46,7 +47,7 @@ void OnSearchScroll(HWND window) {
     if (!EnterToggle) {
         RECT client;
         GetClientRect(window, &client);
-        OpenBrowserPage(client.right - 1, 1);  // a point in the logo area: the search page
+        OpenBrowserPage(SearchPagePoint(client.right));
     }
     EnterToggle = !EnterToggle;
     if (scrollingBack) return;
@@ -102,7 +103,7 @@ void OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     case IDM_EXIT: DestroyWindow(window); break;
     case IDM_ABOUT: ShowAboutBox(window); break;
     case IDM_UPDATE_NOW: StartFeedRefresh(window, 0); break;
-    case IDM_HELP: OpenBrowserPage(-2, -2); break;
+    case IDM_HELP: OpenBrowserPage(kHelpPagePoint); break;
     case IDM_EXPAND: Expanded = !Expanded; break;             // carried out by the placement tick
     case IDM_SEARCH_WINDOW: SearchOpen = !SearchOpen; break;  // likewise
     }

@@ -2,8 +2,9 @@
 #pragma once
 #include <windows.h>
 
-// The search box over the strip while SearchOpen is set and the placement tick has made it;
-// otherwise null.
+// Whether the search box is wanted (the menu and the search button toggle it), and the box
+// over the strip while SearchOpen is set and the placement tick has made it; otherwise null.
+extern int SearchOpen;
 extern HWND SearchBoxWindow;
 
 void ShowContextMenu(HWND window);

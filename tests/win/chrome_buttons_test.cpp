@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/buttons_win.h"
+#include "app/commands_win.h"
 #include "app/ticker_host_win.h"
 #include "settings/settings.h"
 
@@ -47,9 +48,6 @@ class ChromeButtons : public testing::Test {
         wc.hInstance = ProgramInstance;
         wc.lpszClassName = "ChromeButtonsTest";
         RegisterClassA(&wc);
-        if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-        if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-        if (!FacePen) FacePen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE));
         TickerSettings.colors[kBackgroundColor] = kBackground;
         TickerWidth = kWidth;
         Expanded = 0;

@@ -12,7 +12,7 @@
 #include "prefs_sheet_driver.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 
 namespace {
 

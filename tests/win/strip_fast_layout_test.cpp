@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "../../bench/strip_reference_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/reply_parser.h"
 #include "shell/strip_fonts_win.h"
+#include "strip_reference_win.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "../../bench/strip_reference_win.h"
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "gdi_objects_win.h"
+#include "strip_reference_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"

@@ -2,6 +2,7 @@
 
 #include "base/messages.h"
 #include "base/program_win.h"
+#include "base/text.h"
 #include "update/update_rules.h"
 
 namespace {
@@ -78,9 +79,8 @@ TickerEnd WaitForTickerToEnd(DWORD limitMs) {
 }
 
 StartResult StartTicker(const char* program, const char* folder, DWORD limitMs, DWORD* exitCode) {
-    char command[kInstallFileSize + 2] = "\"";
-    lstrcpynA(command + 1, program, kInstallFileSize);
-    lstrcatA(command, "\"");
+    char command[kInstallFileSize + 2];
+    QuoteText(command, sizeof command, program);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "base/text.h"
 #include "update/update_rules.h"
 
 namespace {
@@ -36,7 +37,7 @@ void LogLine(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(line + used, sizeof line - used - 2, format, args);
     va_end(args);
-    lstrcatA(line, "\r\n");
+    AppendText(line, "\r\n");
 
     HANDLE file = CreateFileA(LogPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -34,6 +34,7 @@
 // so a server clock far ahead of the user's can still bring one more attempt.)
 #include <windows.h>
 
+#include "base/text.h"
 #include "update/update_rules.h"
 #include "update/updater/ticker_process_win.h"
 #include "update/updater/update_log_win.h"
@@ -76,7 +77,7 @@ bool FindInstallFiles(InstallFiles* files) {
         if (*p == '\\') slash = p;
     if (!slash) return false;
     *slash = 0;
-    lstrcpyA(files->folder, self);
+    CopyText(files->folder, self);
     return JoinInstallPath(files->program, kInstallFileSize, self, kProgramFile) &&
            JoinInstallPath(files->expanded, kInstallFileSize, self, kExpandedFile) &&
            JoinInstallPath(files->backup, kInstallFileSize, self, kBackupFile);

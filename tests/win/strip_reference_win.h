@@ -7,7 +7,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "display/strip_frame.h"
 #include "display/strip_layout.h"
 #include "feed/content_model.h"
