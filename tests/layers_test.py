@@ -12,77 +12,53 @@ import re
 import sys
 from pathlib import Path
 
-SOURCES = ("*.h", "*.cpp", "*.rc")
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
-
-def section_tables(readme):
-    """The rows of the tables in the "Layers" section, table by table: each row's cells as
-    text and as the names in backticks."""
-    text = readme.read_text(encoding="utf-8")
-    match = re.search(r"^## Layers\s*$(.*?)(?=^## |\Z)", text, re.M | re.S)
-    if not match:
-        sys.exit(f"{readme}: no '## Layers' section")
-    tables, rows = [], None
-    for line in match.group(1).splitlines():
-        if not line.startswith("|"):
-            rows = None
-            continue
-        cells = [c.strip() for c in line.strip().strip("|").split("|")]
-        if set("".join(cells)) <= set("-: "):
-            continue  # the line under the header
-        if rows is None:
-            rows = []
-            tables.append(rows)
-            continue  # the header itself
-        rows.append((cells, [re.findall(r"`([^`]+)`", c) for c in cells]))
+def layers_section(readme):
+    """The layers' names and patterns, and the allowed (file, include) pairs."""
+    match = re.search(r"^## Layers$(.*?)(?=^## |\Z)", readme.read_text(), re.M | re.S)
+    tables = re.findall(r"((?:^\|.*\n?)+)", match.group(1) if match else "", re.M)
     if len(tables) != 2:
-        sys.exit(f"{readme}: the Layers section needs two tables (layers, exceptions)")
-    return tables
+        sys.exit(f"{readme}: the Layers section needs two tables (layers, upward includes)")
+    rows = [[line.strip("| ").split("|") for line in t.splitlines()[2:]] for t in tables]
+    names = [row[0].strip() for row in rows[0]]
+    patterns = [(p, i) for i, row in enumerate(rows[0]) for p in re.findall(r"`([^`]+)`", row[1])]
+    allowed = {(re.findall(r"`([^`]+)`", r[0])[0], re.findall(r"`([^`]+)`", r[1])[0])
+               for r in rows[1]}
+    return names, patterns, allowed
 
 
 def layer_of(path, patterns):
-    """The layer of a path relative to src/: the longest pattern that takes it."""
-    best = None
-    for pattern, layer in patterns:
-        taken = path.startswith(pattern) if pattern.endswith("/") else fnmatch.fnmatch(path, pattern)
-        if taken and (best is None or len(pattern) > len(best[0])):
-            best = (pattern, layer)
-    return best[1] if best else None
+    """The layer of a path relative to src/: that of the longest pattern that takes it."""
+    taken = [(len(p), i) for p, i in patterns
+             if (path.startswith(p) if p.endswith("/") else fnmatch.fnmatch(path, p))]
+    return max(taken)[1] if taken else None
 
 
 def main():
     src = Path(sys.argv[1] if len(sys.argv) > 1 else Path(__file__).parent.parent / "src")
-    layers, exceptions = section_tables(src / "README.md")
-    names = [cells[0] for cells, _ in layers]
-    patterns = [(p, i) for i, (_, named) in enumerate(layers) for p in named[1]]
-    allowed = {(named[0][0], named[1][0]) for _, named in exceptions if named[0] and named[1]}
-
+    names, patterns, allowed = layers_section(src / "README.md")
     failures, used = [], set()
-    files = sorted(p for pattern in SOURCES for p in src.rglob(pattern))
+    files = sorted(f for f in src.rglob("*") if f.suffix in (".h", ".cpp", ".rc"))
     for file in files:
         rel = file.relative_to(src).as_posix()
         own = layer_of(rel, patterns)
         if own is None:
             failures.append(f"{rel}: in no layer of src/README.md")
             continue
-        for number, line in enumerate(file.read_text(encoding="latin-1").splitlines(), 1):
-            match = INCLUDE.match(line)
-            if not match:
-                continue
-            target = match.group(1)
-            if not (src / target).exists():
-                target = (file.parent / target).relative_to(src).as_posix()  # beside the file
+        lines = file.read_text(encoding="latin-1").splitlines()
+        for number, target in ((n, m.group(1)) for n, line in enumerate(lines, 1)
+                               for m in [re.match(r'\s*#\s*include\s+"([^"]+)"', line)] if m):
+            if not (src / target).exists():  # named beside the including file
+                target = (file.parent / target).relative_to(src).as_posix()
             other = layer_of(target, patterns)
             if other is None or other <= own:
                 continue
             if (rel, target) in allowed:
                 used.add((rel, target))
-                continue
-            failures.append(f"{rel}:{number}: includes {target}: {names[own]} may not use "
-                            f"{names[other]}, a later layer")
-    failures += [f"exception {a} -> {b} is no upward include: remove it from src/README.md"
-                 for a, b in sorted(allowed - used)]
+            else:
+                failures.append(f"{rel}:{number}: includes {target}: {names[own]} may not use "
+                                f"{names[other]}, a later layer")
+    failures += [f"{a} -> {b} is listed but no upward include" for a, b in sorted(allowed - used)]
     print("\n".join(failures) or f"{len(files)} files keep the layer order")
     return 1 if failures else 0
 

@@ -6,7 +6,7 @@
 #include <windowsx.h>
 
 #include "app/button_rules.h"
-#include "app/commands_win.h"
+#include "shell/search_box_win.h"
 #include "app/ticker_host_win.h"
 #include "base/button_panel.h"
 #include "base/frame_strokes_win.h"

@@ -3,10 +3,10 @@
 // notification from the shell.
 #include "app/placement_win.h"
 
-#include "app/commands_win.h"
+#include "shell/search_box_win.h"
 #include "app/embed_rules.h"
 #include "app/ticker_host_win.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "settings/settings.h"
 
 HWND InfoBarWindow;

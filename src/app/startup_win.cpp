@@ -12,7 +12,7 @@
 #include "app/ticker_host_win.h"
 #include "base/messages.h"
 #include "base/text.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store_win.h"

@@ -10,7 +10,7 @@
 #include "app/placement_win.h"
 #include "display/scroll_rules.h"
 #include "app/ticker_host_win.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/feed_worker_win.h"

@@ -15,7 +15,7 @@
 //    overwrites; the worker reads it once, at its start.
 #include "feed/feed_worker_win.h"
 
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "base/internet_win.h"
 #include "base/messages.h"
 #include "base/text.h"

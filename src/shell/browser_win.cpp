@@ -10,13 +10,13 @@
 
 #include <initializer_list>
 
-#include "app/commands_win.h"
 #include "base/endpoints.h"
 #include "base/program_win.h"
 #include "base/text.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
 #include "settings/settings_store_win.h"
+#include "shell/search_box_win.h"
 
 namespace {
 

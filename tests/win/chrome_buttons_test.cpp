@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "app/buttons_win.h"
-#include "app/commands_win.h"
+#include "shell/search_box_win.h"
+#include "gdi_objects_win.h"
 #include "app/ticker_host_win.h"
 #include "settings/settings.h"
 
@@ -76,24 +77,9 @@ class ChromeButtons : public testing::Test {
         UpdateWindow(window_);
         MSG msg;
         while (PeekMessageA(&msg, window_, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
-        HDC windowDc = GetDC(window_);
-        HDC memory = CreateCompatibleDC(windowDc);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(windowDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, kWidth, kHeight, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
         Picture p;
-        for (int i = 0; i < kWidth * kHeight; ++i) {
-            uint32_t v = static_cast<uint32_t*>(bits)[i];
+        for (uint32_t v : gdi_test::ReadWindowPixels(window_, kWidth, kHeight))
             p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
-        }
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(window_, windowDc);
         return p;
     }
 

@@ -1,8 +1,11 @@
-// What the in-process painter tests share: a count of the process's live GDI objects and a
-// window that leaves its pixels to the test.
+// What the in-process painter tests share: a count of the process's live GDI objects, a
+// window that leaves its pixels to the test, and reading those pixels back.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace gdi_test {
 
@@ -41,6 +44,27 @@ inline int GdiObjectCount() {
     const bool counts = count() == before + 1;
     DeleteObject(probe);
     return counts && count() == before ? before : -1;
+}
+
+// The window's client pixels (width x height from its top left corner), read through a 32-bit
+// DIB section: top row first, each 0x00RRGGBB.
+inline std::vector<uint32_t> ReadWindowPixels(HWND window, int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, dib);
+    HDC dc = GetDC(window);
+    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    ReleaseDC(window, dc);
+    GdiFlush();
+    const uint32_t* p = static_cast<uint32_t*>(bits);
+    std::vector<uint32_t> pixels(p, p + width * height);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    return pixels;
 }
 
 // Erases and paints nothing: what the window shows is what the test drew into it.

@@ -51,14 +51,7 @@ class NewsColorsPage : public PrefsTest {
     }
 
     void Run(const std::function<void(HWND sheet, HWND page)>& steps) {
-        RunModal([&] { ShowPreferences(ticker_); },
-                 [&] {
-                     HWND sheet = WaitForDialog(thread_, "Preferences");
-                     ASSERT_NE(nullptr, sheet);
-                     HWND page = ShowPage(sheet, kNewsPage);
-                     ASSERT_NE(nullptr, GetDlgItem(page, IDC_AIRPORTS));
-                     steps(sheet, page);
-                 });
+        RunOnPage(kNewsPage, IDC_AIRPORTS, steps);
     }
 
     static void CheckOnly(HWND page, std::initializer_list<int> on) {

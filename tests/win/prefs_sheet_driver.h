@@ -21,8 +21,9 @@
 #include <thread>
 
 #include "base/program_win.h"
-#include "patch_import_win.h"
 #include "feed/feed_worker_win.h"
+#include "patch_import_win.h"
+#include "prefs/prefs_win.h"
 #include "settings/settings.h"
 
 namespace prefs_test {
@@ -298,6 +299,19 @@ class PrefsTest : public testing::Test {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
         FeedDisabled = savedFeedDisabled_;
         WidthDivisor = savedWidthDivisor_;
+    }
+
+    // Opens the sheet, shows page index (the one it opens on when negative), checks that the
+    // page holds the control probe and runs steps on it.
+    void RunOnPage(int index, int probe, const std::function<void(HWND sheet, HWND page)>& steps) {
+        RunModal([&] { ShowPreferences(ticker_); },
+                 [&] {
+                     HWND sheet = WaitForDialog(thread_, "Preferences");
+                     ASSERT_NE(nullptr, sheet);
+                     HWND page = index < 0 ? CurrentPage(sheet) : ShowPage(sheet, index);
+                     ASSERT_NE(nullptr, GetDlgItem(page, probe));
+                     steps(sheet, page);
+                 });
     }
 
     HWND ticker_ = nullptr;

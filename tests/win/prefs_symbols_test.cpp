@@ -55,14 +55,7 @@ class SymbolsPage : public PrefsTest {
     // Opens the sheet with the live list `symbols`, shows the page and runs steps on it.
     void Run(const char* symbols, const std::function<void(HWND sheet, HWND page)>& steps) {
         CopyText(TickerSettings.stockSymbols, symbols);
-        RunModal([&] { ShowPreferences(ticker_); },
-                 [&] {
-                     HWND sheet = WaitForDialog(thread_, "Preferences");
-                     ASSERT_NE(nullptr, sheet);
-                     HWND page = ShowPage(sheet, kSymbolsPage);
-                     ASSERT_NE(nullptr, GetDlgItem(page, IDC_SYMBOL_LIST));
-                     steps(sheet, page);
-                 });
+        RunOnPage(kSymbolsPage, IDC_SYMBOL_LIST, steps);
     }
 
     static void Add(HWND page, const std::string& typed) {

@@ -65,14 +65,7 @@ class TickerPage : public PrefsTest {
     }
 
     void Run(const std::function<void(HWND sheet, HWND page)>& steps) {
-        RunModal([&] { ShowPreferences(ticker_); },
-                 [&] {
-                     HWND sheet = WaitForDialog(thread_, "Preferences");
-                     ASSERT_NE(nullptr, sheet);
-                     HWND page = CurrentPage(sheet);  // the sheet starts on "Ticker"
-                     ASSERT_NE(nullptr, GetDlgItem(page, IDC_REFRESH_EDIT));
-                     steps(sheet, page);
-                 });
+        RunOnPage(-1, IDC_REFRESH_EDIT, steps);  // the sheet starts on "Ticker"
     }
 };
 

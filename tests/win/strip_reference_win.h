@@ -82,32 +82,8 @@ inline void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_
     TextOutA(dc, x, y, piece.bytes, static_cast<int>(piece.length));
 }
 
-inline void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g,
-                      const char* text) {
-    const COLORREF background = TickerSettings.colors[kBackgroundColor];
-    HBRUSH brush = CreateSolidBrush(background);
-    FillRect(memory, &client, brush);
-    DeleteObject(brush);
-
-    HRGN clip = CreateRectRgn(g.clipLeft, g.clipTop, g.clipRight, g.clipBottom);
-    SelectClipRgn(dc, clip);
-
-    SetBkColor(memory, background);
-    SetTextColor(memory, TickerSettings.colors[kSymbolColor]);
-    const int previousMode = SetBkMode(memory, OPAQUE);
-    HGDIOBJ previousFont = GetCurrentObject(memory, OBJ_FONT);
-    if (LabelFont) SelectObject(memory, LabelFont);
-
-    WalkFrame(text, kDisplayTextSize, g.margin, ScrollOffset, client.right,
-              FrameDrawer{memory, MeasureInFont, DrawOpaque});
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-
-    SelectObject(memory, previousFont);
-    SelectClipRgn(dc, nullptr);
-    DeleteObject(clip);
-    SetBkMode(memory, previousMode);
-}
-
+// A frame composed in a memory context and bitmap made for it, copied whole to the window
+// through a clip region of the frame's clip rectangle.
 inline void PaintStrip(HDC dc, HWND window, char* text) {
     RECT client;
     if (GetClientRect(window, &client) && client.right > 0 && client.bottom > 0) {
@@ -116,7 +92,23 @@ inline void PaintStrip(HDC dc, HWND window, char* text) {
         HBITMAP bitmap = memory ? CreateCompatibleBitmap(dc, client.right, client.bottom) : nullptr;
         if (bitmap) {
             HGDIOBJ previousBitmap = SelectObject(memory, bitmap);
-            DrawFrame(dc, memory, client, g, text ? text : "");
+            const COLORREF background = TickerSettings.colors[kBackgroundColor];
+            HBRUSH brush = CreateSolidBrush(background);
+            FillRect(memory, &client, brush);
+            DeleteObject(brush);
+            HRGN clip = CreateRectRgn(g.clipLeft, g.clipTop, g.clipRight, g.clipBottom);
+            SelectClipRgn(dc, clip);
+            SetBkColor(memory, background);
+            SetTextColor(memory, TickerSettings.colors[kSymbolColor]);
+            SetBkMode(memory, OPAQUE);
+            HGDIOBJ previousFont = GetCurrentObject(memory, OBJ_FONT);
+            if (LabelFont) SelectObject(memory, LabelFont);
+            WalkFrame(text ? text : "", kDisplayTextSize, g.margin, ScrollOffset, client.right,
+                      FrameDrawer{memory, MeasureInFont, DrawOpaque});
+            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+            SelectObject(memory, previousFont);
+            SelectClipRgn(dc, nullptr);
+            DeleteObject(clip);
             SelectObject(memory, previousBitmap);
             DeleteObject(bitmap);
         }

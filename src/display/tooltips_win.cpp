@@ -1,6 +1,6 @@
 // Tooltips of the ticker window: the last update time over the strip, and the names of the
 // logo, the two small buttons and "Next Topic".
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 
 #include <commctrl.h>
 
