@@ -139,6 +139,29 @@ int WalkForgettingWidths(StripRuler& ruler, int32_t margin, int32_t offset, int3
     return WalkVisibleFrame(ruler, margin, offset, clientWidth, view, drawer);
 }
 
+// Without kept widths where byte widths cannot be used (fonts that kern, double-byte code
+// pages): every frame measures what it reaches in a device context, a context of its own so
+// that the frame's keeps the fonts as the product leaves them.
+HDC MeasuringContext;
+struct ContextMeasure {
+    StripFontSwitch fonts;
+    const FrameDrawer* product;  // for drawing
+};
+int32_t MeasureInContext(void* context, const StripPiece& piece) {
+    return SwitchedExtentWidth(&static_cast<ContextMeasure*>(context)->fonts, piece);
+}
+void DrawAsProduct(void* context, const StripPiece& piece, int32_t x, int32_t y) {
+    const FrameDrawer& product = *static_cast<ContextMeasure*>(context)->product;
+    product.draw(product.context, piece, x, y);
+}
+int WalkMeasuringInContext(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                           const FrameView& view, const FrameDrawer& drawer) {
+    ruler.ForgetWidths();
+    ContextMeasure measure{StripFontSwitch{MeasuringContext, nullptr}, &drawer};
+    return WalkVisibleFrame(ruler, margin, offset, clientWidth, view,
+                            FrameDrawer{&measure, MeasureInContext, DrawAsProduct});
+}
+
 // Without the first-visible walk: the walk in text order from the first segment (WalkFrame),
 // over the kept widths, drawing every segment up to the right edge.
 struct KeptWalk {
@@ -233,6 +256,7 @@ struct PaintVariant {
 };
 const PaintVariant kPaintWithout[] = {
     {"kept widths", {WalkForgettingWidths, true, true}},
+    {"kept or byte widths", {WalkMeasuringInContext, true, true}},
     {"first-visible walk", {WalkEverySegment, true, true}},
     {"kept memory context", {WalkVisibleFrame, false, true}},
     {"tiles", {WalkWithoutTiles, true, true}},
@@ -563,6 +587,9 @@ int main(int argc, char** argv) {
 
     Window = gdi_test::QuietWindow("StripBench", 0, 0, width, height);
     TickerWindow = Window;
+    HDC windowContext = GetDC(Window);
+    MeasuringContext = CreateCompatibleDC(windowContext);
+    ReleaseDC(Window, windowContext);
     for (int i = 0; i < kColorRoleCount; ++i)
         TickerSettings.colors[i] = RGB(40 + 20 * i, 255 - 20 * i, 128);
     TickerSettings.colors[kBackgroundColor] = RGB(0, 0, 0);
@@ -582,6 +609,7 @@ int main(int argc, char** argv) {
             BenchPaint(what.c_str() + 6, reply);
     }
     BenchCalls();
+    DeleteDC(MeasuringContext);
     DeleteStripFonts();
     DestroyWindow(Window);
     return 0;
