@@ -9,6 +9,7 @@
 
 #include "display/strip_win.h"
 #include "feed/content_model.h"
+#include "gdi_objects_win.h"
 #include "shell/strip_fonts_win.h"
 
 namespace {
@@ -18,9 +19,8 @@ class StripLayout : public testing::Test {
     static HWND window;
 
     static void SetUpTestSuite() {
-        // A hidden window of the docked ticker's height: the fonts follow its client height.
-        window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 24, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
+        // A window of the docked ticker's height: the fonts follow its client height.
+        window = gdi_test::TestWindow("StripLayoutTest", 0, 0, 600, 24);
         CreateStripFonts(window);
     }
     static void TearDownTestSuite() {
