@@ -15,7 +15,7 @@ import unittest
 from pathlib import Path, PureWindowsPath
 
 import winetest as w
-from names import KEY as SETTINGS_KEY, WM_COMMAND, ids
+from names import KEY as SETTINGS_KEY, ids
 from scene import OPEN_TAIL, TickerTest
 
 ROOT = Path(__file__).resolve().parents[2]

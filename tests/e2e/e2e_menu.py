@@ -11,7 +11,7 @@ import threading
 import unittest
 
 import winetest as w
-from names import WM_COMMAND, WM_TIMER, ids
+from names import WM_TIMER, ids
 from scene import MENU_ITEMS, WAIT, TickerTest
 
 
@@ -59,34 +59,37 @@ class Menu(TickerTest):
         self.released.set()
         self.assertTrue(self.s.wait_for(self.update_now_enabled, 90, 1.0))
 
+    def search_box(self, shown=True):
+        """The search box once it is there (or, with shown false, once it is gone)."""
+        box = lambda: self.row("Edit", parent=self.ticker()["hwnd"])  # noqa: E731
+        return self.s.wait_for(box if shown else lambda: not box(), WAIT)
+
+    def parent_class(self):
+        return self.s.probe("info", self.ticker()["parent"])[0][0].get("class")
+
     def test_search_window_expand_and_exit(self):
         self.released.set()
-        box = lambda: self.s.wait_for(lambda: self.row("Edit", parent=self.ticker()["hwnd"]),  # noqa
-                                      WAIT)
-        no_box = lambda: self.s.wait_for(  # noqa: E731
-            lambda: not self.row("Edit", parent=self.ticker()["hwnd"]), WAIT)
         self.choose("Search Window")
-        self.assertTrue(box(), "the menu did not open the search box")
+        self.assertTrue(self.search_box(), "the menu did not open the search box")
         self.assertTrue(self.menu_state()["Search Window"]["checked"])
         self.mouse("click", -70, 5)  # the search button closes it ...
-        self.assertTrue(no_box(), "the search button did not close it")
+        self.assertTrue(self.search_box(False), "the search button did not close it")
         self.assertFalse(self.menu_state()["Search Window"]["checked"])
         self.mouse("click", -70, 5)  # ... and opens it again
-        b, t = box(), self.ticker()
+        b, t = self.search_box(), self.ticker()
         self.assertTrue(b and self.menu_state()["Search Window"]["checked"])
         # A right click inside the box opens the ticker's own menu, not the edit control's.
         inside = (b["rect"][0] - t["rect"][0] + 40, b["rect"][1] - t["rect"][1] + 5)
         self.assertLess(inside[0], t["cw"] - 76, "the point is not over the box")
         self.assertTrue(self.menu_state(*inside)["Search Window"]["checked"])
         self.choose("Search Window")
-        self.assertTrue(no_box(), "the menu did not close the box")
+        self.assertTrue(self.search_box(False), "the menu did not close the box")
 
-        parent = lambda: self.s.probe("info", self.ticker()["parent"])[0][0].get("class")  # noqa
         self.choose("Expand / Collapse")
-        self.assertTrue(self.s.wait_for(lambda: parent() == "SSBar" and
+        self.assertTrue(self.s.wait_for(lambda: self.parent_class() == "SSBar" and
                                         self.ticker()["cw"] == w.SCREEN[0], WAIT))
         self.choose("Expand / Collapse")
-        self.assertTrue(self.s.wait_for(lambda: parent() == "TrayNotifyWnd", WAIT))
+        self.assertTrue(self.s.wait_for(lambda: self.parent_class() == "TrayNotifyWnd", WAIT))
 
         self.assertGreater(self.icon_count(), self.base_icons, "no reserve icons")
         self.choose("Exit")

@@ -9,7 +9,7 @@ from urllib.parse import unquote, urlsplit
 
 import winetest as w
 from names import (APPLY_BUTTON, BM_CLICK, IDCANCEL, IDOK, KEY, LB_GETCOUNT, LB_SETCURSEL,
-                   PSM_SETCURSEL, VK_UP, WM_COMMAND, WM_KEYDOWN, WS_DISABLED, ids)
+                   PSM_SETCURSEL, VK_UP, WM_KEYDOWN, WS_DISABLED, ids)
 from scene import TickerTest
 from screen import Region
 
