@@ -20,7 +20,7 @@ const char* const kSkies[] = {"Sunny", "Clear",   "Cloudy", "Partly Cloudy",
 
 // Reads the meaningful lines of a text file: trimmed, without blank lines and '#' comments.
 // Returns false when the file cannot be opened.
-bool readLines(const std::string& path, std::vector<std::pair<int, std::string>>& lines,
+bool ReadLines(const std::string& path, std::vector<std::pair<int, std::string>>& lines,
                std::vector<std::string>& warnings) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -32,66 +32,66 @@ bool readLines(const std::string& path, std::vector<std::pair<int, std::string>>
             warnings.push_back(path + ":" + std::to_string(number) + ": line too long, skipped");
             continue;
         }
-        std::string t = trim(line);
+        std::string t = Trim(line);
         if (t.empty() || t[0] == '#') continue;
         lines.emplace_back(number, t);
     }
     return true;
 }
 
-std::vector<std::string> fields(const std::string& line) {
-    std::vector<std::string> parts = split(line, '|');
-    for (auto& p : parts) p = trim(p);
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> parts = Split(line, '|');
+    for (auto& p : parts) p = Trim(p);
     return parts;
 }
 
-void loadQuotes(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+void LoadQuotes(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
     std::vector<std::pair<int, std::string>> lines;
-    if (!readLines(path, lines, warnings)) {
+    if (!ReadLines(path, lines, warnings)) {
         warnings.push_back(path + ": missing, no quotes loaded");
         return;
     }
     for (const auto& [number, line] : lines) {
         // SYMBOL | PRICE | CHANGE | NAME
-        std::vector<std::string> f = fields(line);
+        std::vector<std::string> f = Fields(line);
         Quote q;
         bool ok = f.size() >= 3 && !f[0].empty() && f[0].size() <= 12 &&
-                  parsePrice(f[1], q.unit, q.price) && parseChange(f[2], q.unit, q.change);
+                  ParsePrice(f[1], q.unit, q.price) && ParseChange(f[2], q.unit, q.change);
         if (!ok || q.price - q.change <= 0) {
             warnings.push_back(path + ":" + std::to_string(number) + ": bad quote line, skipped");
             continue;
         }
-        q.symbol = toUpper(f[0]);
-        q.name = f.size() > 3 ? cleanText(f[3], 60) : "";
-        if (!catalog.findQuote(q.symbol)) catalog.quotes.push_back(q);
+        q.symbol = ToUpper(f[0]);
+        q.name = f.size() > 3 ? CleanText(f[3], 60) : "";
+        if (!catalog.FindQuote(q.symbol)) catalog.quotes.push_back(q);
     }
 }
 
-void loadNews(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings) {
-    for (const Topic& topic : newsTopics()) {
+void LoadNews(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings) {
+    for (const Topic& topic : NewsTopics()) {
         std::string path = dir + "/news/" + topic.code + ".txt";
         std::vector<std::pair<int, std::string>> lines;
-        if (!readLines(path, lines, warnings)) {
+        if (!ReadLines(path, lines, warnings)) {
             warnings.push_back(path + ": missing, no headlines for this topic");
             continue;
         }
         std::vector<Headline>& list = catalog.news[topic.code];
         for (const auto& line : lines) {
-            std::string title = cleanText(line.second, kMaxHeadlineLength);
-            list.push_back({title, storyLink(topic.code, list.size() + 1)});
+            std::string title = CleanText(line.second, kMaxHeadlineLength);
+            list.push_back({title, StoryLink(topic.code, list.size() + 1)});
         }
     }
 }
 
-void loadWeather(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+void LoadWeather(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
     std::vector<std::pair<int, std::string>> lines;
-    if (!readLines(path, lines, warnings)) {
+    if (!ReadLines(path, lines, warnings)) {
         warnings.push_back(path + ": missing, no weather loaded");
         return;
     }
     for (const auto& [number, line] : lines) {
         // CODE | CITY | FAHRENHEIT | SKY
-        std::vector<std::string> f = fields(line);
+        std::vector<std::string> f = Fields(line);
         char* end = nullptr;
         long temp = f.size() == 4 ? std::strtol(f[2].c_str(), &end, 10) : 0;
         if (f.size() != 4 || f[0].empty() || f[0].size() > 5 || f[2].empty() || *end != '\0' ||
@@ -99,31 +99,31 @@ void loadWeather(const std::string& path, Catalog& catalog, std::vector<std::str
             warnings.push_back(path + ":" + std::to_string(number) + ": bad weather line, skipped");
             continue;
         }
-        Weather w{toUpper(f[0]), cleanText(f[1], 40), static_cast<int>(temp), cleanText(f[3], 30)};
-        if (!catalog.findWeather(w.code)) catalog.weather.push_back(w);
+        Weather w{ToUpper(f[0]), CleanText(f[1], 40), static_cast<int>(temp), CleanText(f[3], 30)};
+        if (!catalog.FindWeather(w.code)) catalog.weather.push_back(w);
     }
 }
 
-void loadAccounts(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+void LoadAccounts(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
     std::vector<std::pair<int, std::string>> lines;
-    if (!readLines(path, lines, warnings)) {
+    if (!ReadLines(path, lines, warnings)) {
         warnings.push_back(path + ": missing, no accounts");
         return;
     }
     for (const auto& [number, line] : lines) {
         // LOGIN | PASSWORD | SELECTION
-        std::vector<std::string> f = fields(line);
+        std::vector<std::string> f = Fields(line);
         if (f.size() != 3 || f[0].empty()) {
             warnings.push_back(path + ":" + std::to_string(number) + ": bad account line, skipped");
             continue;
         }
-        if (!catalog.findAccount(f[0])) catalog.accounts.push_back({f[0], f[1], f[2]});
+        if (!catalog.FindAccount(f[0])) catalog.accounts.push_back({f[0], f[1], f[2]});
     }
 }
 
 }  // namespace
 
-const std::vector<Topic>& newsTopics() {
+const std::vector<Topic>& NewsTopics() {
     static const std::vector<Topic> topics = {
         {"rt", "Top Stories:", "US"},
         {"rw", "World:", "World"},
@@ -136,41 +136,41 @@ const std::vector<Topic>& newsTopics() {
     return topics;
 }
 
-const Topic* findTopic(std::string_view code) {
-    for (const Topic& t : newsTopics())
+const Topic* FindTopic(std::string_view code) {
+    for (const Topic& t : NewsTopics())
         if (code == t.code) return &t;
     return nullptr;
 }
 
-const Quote* Catalog::findQuote(std::string_view symbol) const {
+const Quote* Catalog::FindQuote(std::string_view symbol) const {
     for (const Quote& q : quotes)
         if (q.symbol == symbol) return &q;
     return nullptr;
 }
 
-const Weather* Catalog::findWeather(std::string_view code) const {
+const Weather* Catalog::FindWeather(std::string_view code) const {
     for (const Weather& w : weather)
         if (w.code == code) return &w;
     return nullptr;
 }
 
-const Account* Catalog::findAccount(std::string_view login) const {
+const Account* Catalog::FindAccount(std::string_view login) const {
     for (const Account& a : accounts)
         if (a.login == login) return &a;
     return nullptr;
 }
 
-std::string storyLink(std::string_view topicCode, std::size_t index) {
+std::string StoryLink(std::string_view topicCode, std::size_t index) {
     return "my.tamzo.example/news/" + std::string(topicCode) + "/" + std::to_string(index) +
            ".html";
 }
 
-Weather madeUpWeather(const std::string& code) {
-    std::uint64_t h = stableHash(code);
+Weather MadeUpWeather(const std::string& code) {
+    std::uint64_t h = StableHash(code);
     return {code, "", static_cast<int>(10 + h % 80), kSkies[(h >> 8) % 8]};
 }
 
-bool loadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
+bool LoadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
                  std::string& error) {
     struct stat st {};
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
@@ -178,10 +178,10 @@ bool loadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::stri
         return false;
     }
     catalog = Catalog{};
-    loadQuotes(dir + "/quotes.txt", catalog, warnings);
-    loadNews(dir, catalog, warnings);
-    loadWeather(dir + "/weather.txt", catalog, warnings);
-    loadAccounts(dir + "/accounts.txt", catalog, warnings);
+    LoadQuotes(dir + "/quotes.txt", catalog, warnings);
+    LoadNews(dir, catalog, warnings);
+    LoadWeather(dir + "/weather.txt", catalog, warnings);
+    LoadAccounts(dir + "/accounts.txt", catalog, warnings);
     return true;
 }
 

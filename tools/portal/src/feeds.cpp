@@ -16,32 +16,32 @@ namespace {
 constexpr std::size_t kMaxFeedFileSize = 4 * 1024 * 1024;
 
 // Element name without any namespace prefix ("atom:entry" -> "entry").
-std::string_view localName(const pugi::xml_node& node) {
+std::string_view LocalName(const pugi::xml_node& node) {
     std::string_view name = node.name();
     std::size_t colon = name.rfind(':');
     return colon == std::string_view::npos ? name : name.substr(colon + 1);
 }
 
-pugi::xml_node child(const pugi::xml_node& parent, std::string_view name) {
+pugi::xml_node Child(const pugi::xml_node& parent, std::string_view name) {
     for (pugi::xml_node n : parent.children())
-        if (n.type() == pugi::node_element && localName(n) == name) return n;
+        if (n.type() == pugi::node_element && LocalName(n) == name) return n;
     return {};
 }
 
 // All text below a node, as a reader would see it.
-std::string textOf(const pugi::xml_node& node) {
+std::string TextOf(const pugi::xml_node& node) {
     std::string out;
     for (pugi::xml_node n : node.children()) {
         if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata)
             out += n.value();
         else if (n.type() == pugi::node_element)
-            out += textOf(n);
+            out += TextOf(n);
     }
     return out;
 }
 
 // Drops <...> markup from a title given as escaped HTML.
-std::string stripTags(std::string_view s) {
+std::string StripTags(std::string_view s) {
     std::string out;
     bool inTag = false;
     for (char c : s) {
@@ -58,7 +58,7 @@ std::string stripTags(std::string_view s) {
 
 // Decodes the character references of escaped HTML; a reference outside ASCII, or one that is
 // not known, becomes a space.
-std::string decodeHtml(std::string_view s) {
+std::string DecodeHtml(std::string_view s) {
     static const std::pair<std::string_view, char> kNamed[] = {
         {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}, {"nbsp", ' '}};
     std::string out;
@@ -87,56 +87,56 @@ std::string decodeHtml(std::string_view s) {
 
 // A link the ticker can hand to a 1990s browser: http only ("https" is served as "http"),
 // no longer than kMaxFeedLink. Empty when there is none.
-std::string usableLink(std::string_view raw) {
-    std::string link = trim(raw);
-    if (startsWithNoCase(link, "https://")) link = "http://" + link.substr(8);
-    if (!startsWithNoCase(link, "http://") || link.size() <= 7) return "";
-    link = percentEncodeLink(link);
+std::string UsableLink(std::string_view raw) {
+    std::string link = Trim(raw);
+    if (StartsWithNoCase(link, "https://")) link = "http://" + link.substr(8);
+    if (!StartsWithNoCase(link, "http://") || link.size() <= 7) return "";
+    link = PercentEncodeLink(link);
     return link.size() <= kMaxFeedLink ? link : "";
 }
 
-std::string itemTitle(const pugi::xml_node& titleNode) {
-    std::string text = textOf(titleNode);
-    std::string type = toLower(titleNode.attribute("type").value());
-    if (type == "html" || type == "text/html") text = decodeHtml(stripTags(text));
-    return cleanText(text, kMaxFeedTitle);
+std::string ItemTitle(const pugi::xml_node& titleNode) {
+    std::string text = TextOf(titleNode);
+    std::string type = ToLower(titleNode.attribute("type").value());
+    if (type == "html" || type == "text/html") text = DecodeHtml(StripTags(text));
+    return CleanText(text, kMaxFeedTitle);
 }
 
-void addHeadline(std::vector<Headline>& out, const std::string& title, const std::string& link) {
+void AddHeadline(std::vector<Headline>& out, const std::string& title, const std::string& link) {
     if (!title.empty() && out.size() < kMaxFeedItems) out.push_back({title, link});
 }
 
-void readRssItems(const pugi::xml_node& container, std::vector<Headline>& out) {
+void ReadRssItems(const pugi::xml_node& container, std::vector<Headline>& out) {
     for (pugi::xml_node item : container.children()) {
-        if (item.type() != pugi::node_element || localName(item) != "item") continue;
-        std::string link = usableLink(textOf(child(item, "link")));
-        pugi::xml_node guid = child(item, "guid");
+        if (item.type() != pugi::node_element || LocalName(item) != "item") continue;
+        std::string link = UsableLink(TextOf(Child(item, "link")));
+        pugi::xml_node guid = Child(item, "guid");
         if (link.empty() && guid &&
             std::string_view(guid.attribute("isPermaLink").value()) != "false")
-            link = usableLink(textOf(guid));
-        addHeadline(out, itemTitle(child(item, "title")), link);
+            link = UsableLink(TextOf(guid));
+        AddHeadline(out, ItemTitle(Child(item, "title")), link);
     }
 }
 
-void readAtomEntries(const pugi::xml_node& feed, std::vector<Headline>& out) {
+void ReadAtomEntries(const pugi::xml_node& feed, std::vector<Headline>& out) {
     for (pugi::xml_node entry : feed.children()) {
-        if (entry.type() != pugi::node_element || localName(entry) != "entry") continue;
+        if (entry.type() != pugi::node_element || LocalName(entry) != "entry") continue;
         std::string link;
         for (pugi::xml_node l : entry.children()) {
-            if (l.type() != pugi::node_element || localName(l) != "link") continue;
+            if (l.type() != pugi::node_element || LocalName(l) != "link") continue;
             std::string_view rel = l.attribute("rel").value();
             if (rel.empty() || rel == "alternate") {
-                link = usableLink(l.attribute("href").value());
+                link = UsableLink(l.attribute("href").value());
                 if (!link.empty()) break;
             }
         }
-        addHeadline(out, itemTitle(child(entry, "title")), link);
+        AddHeadline(out, ItemTitle(Child(entry, "title")), link);
     }
 }
 
 }  // namespace
 
-bool parseFeed(std::string_view xml, std::vector<Headline>& headlines, std::string& error) {
+bool ParseFeed(std::string_view xml, std::vector<Headline>& headlines, std::string& error) {
     headlines.clear();
     pugi::xml_document doc;
     pugi::xml_parse_result result = doc.load_buffer(xml.data(), xml.size());
@@ -146,13 +146,13 @@ bool parseFeed(std::string_view xml, std::vector<Headline>& headlines, std::stri
         return false;
     }
     pugi::xml_node root = doc.document_element();
-    std::string_view kind = localName(root);
+    std::string_view kind = LocalName(root);
     if (kind == "rss") {
-        readRssItems(child(root, "channel"), headlines);
+        ReadRssItems(Child(root, "channel"), headlines);
     } else if (kind == "RDF") {
-        readRssItems(root, headlines);  // RSS 1.0: items stand beside the channel
+        ReadRssItems(root, headlines);  // RSS 1.0: items stand beside the channel
     } else if (kind == "feed") {
-        readAtomEntries(root, headlines);
+        ReadAtomEntries(root, headlines);
     } else {
         error = "neither an RSS nor an Atom feed (root element <" + std::string(root.name()) + ">)";
         return false;
@@ -160,7 +160,7 @@ bool parseFeed(std::string_view xml, std::vector<Headline>& headlines, std::stri
     return true;
 }
 
-bool loadFeedFile(const std::string& path, std::vector<Headline>& headlines, std::string& error) {
+bool LoadFeedFile(const std::string& path, std::vector<Headline>& headlines, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot read " + path;
@@ -173,7 +173,7 @@ bool loadFeedFile(const std::string& path, std::vector<Headline>& headlines, std
         error = path + ": larger than " + std::to_string(kMaxFeedFileSize) + " bytes";
         return false;
     }
-    if (!parseFeed(xml, headlines, error)) {
+    if (!ParseFeed(xml, headlines, error)) {
         error = path + ": " + error;
         return false;
     }

@@ -15,7 +15,7 @@ constexpr std::size_t kMaxFeedTitle = 120;
 constexpr std::size_t kMaxFeedItems = 50;
 constexpr std::size_t kMaxFeedLink = 180;
 
-bool parseFeed(std::string_view xml, std::vector<Headline>& headlines, std::string& error);
-bool loadFeedFile(const std::string& path, std::vector<Headline>& headlines, std::string& error);
+bool ParseFeed(std::string_view xml, std::vector<Headline>& headlines, std::string& error);
+bool LoadFeedFile(const std::string& path, std::vector<Headline>& headlines, std::string& error);
 
 }  // namespace portal

@@ -7,7 +7,7 @@ namespace portal {
 
 namespace {
 
-bool parseNumber(const std::string& text, unsigned long long max, unsigned long long& value) {
+bool ParseNumber(const std::string& text, unsigned long long max, unsigned long long& value) {
     if (text.empty() || text.size() > 20) return false;
     value = 0;
     for (char c : text) {
@@ -21,7 +21,7 @@ bool parseNumber(const std::string& text, unsigned long long max, unsigned long 
 
 }  // namespace
 
-const char* usageText() {
+const char* UsageText() {
     return "usage: portal [options]\n"
            "  --port N          listen on port N (default 8080; 0 picks a free port)\n"
            "  --bind ADDR       listen address (default 127.0.0.1)\n"
@@ -37,7 +37,7 @@ const char* usageText() {
            "  --help            show this text\n";
 }
 
-bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto value = [&](std::string& out) {
@@ -54,7 +54,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::s
         } else if (arg == "--port") {
             unsigned long long n = 0;
             if (!value(v)) return false;
-            if (!parseNumber(v, 65535, n)) {
+            if (!ParseNumber(v, 65535, n)) {
                 error = "--port wants a number from 0 to 65535, not '" + v + "'";
                 return false;
             }
@@ -76,7 +76,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& options, std::s
         } else if (arg == "--seed") {
             unsigned long long n = 0;
             if (!value(v)) return false;
-            if (!parseNumber(v, ~0ull, n)) {
+            if (!ParseNumber(v, ~0ull, n)) {
                 error = "--seed wants a non-negative number, not '" + v + "'";
                 return false;
             }

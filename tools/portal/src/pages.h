@@ -10,14 +10,14 @@
 
 namespace portal {
 
-std::string searchHomePage();
-std::string searchResultsPage(const std::string& query, const Catalog& catalog);
-std::string lookupPage(const std::string& text, const Catalog& catalog, const QuoteBoard& board);
-std::string quotePage(const std::string& symbol, const Catalog& catalog, const QuoteBoard& board);
+std::string SearchHomePage();
+std::string SearchResultsPage(const std::string& query, const Catalog& catalog);
+std::string LookupPage(const std::string& text, const Catalog& catalog, const QuoteBoard& board);
+std::string QuotePage(const std::string& symbol, const Catalog& catalog, const QuoteBoard& board);
 // No page when the topic or the story number is unknown.
-std::optional<std::string> storyPage(const std::string& code, const std::string& number,
+std::optional<std::string> StoryPage(const std::string& code, const std::string& number,
                                      const Catalog& catalog);
-std::string weatherPage(const std::string& code, const Catalog& catalog);
-std::string notFoundPage(const std::string& path);
+std::string WeatherPage(const std::string& code, const Catalog& catalog);
+std::string NotFoundPage(const std::string& path);
 
 }  // namespace portal

@@ -45,17 +45,17 @@ class Portal {
 
     // Loads the data and the feeds and opens the log. Warnings are worth showing; an error
     // means the portal cannot serve.
-    bool load(const PortalOptions& options, std::vector<std::string>& warnings, std::string& error);
+    bool Load(const PortalOptions& options, std::vector<std::string>& warnings, std::string& error);
     // Registers the routes on the server.
-    void install(httplib::Server& server);
+    void Install(httplib::Server& server);
 
   private:
-    void handle(const httplib::Request& request, httplib::Response& response);
-    void content(const httplib::Request& request, const std::string& query,
+    void Handle(const httplib::Request& request, httplib::Response& response);
+    void Content(const httplib::Request& request, const std::string& query,
                  httplib::Response& response);
-    void login(const httplib::Request& request, const std::string& query,
+    void Login(const httplib::Request& request, const std::string& query,
                httplib::Response& response);
-    void logRequest(const httplib::Request& request);
+    void LogRequest(const httplib::Request& request);
 
     PortalOptions options_;
     Catalog catalog_;

@@ -19,15 +19,15 @@ class QuoteBoard {
     QuoteBoard(const Catalog& catalog, bool frozen, std::uint64_t seed);
 
     // The quote as it stands, without moving it (quote pages, lookup).
-    Quote current(const std::string& symbol) const;
+    Quote Current(const std::string& symbol) const;
     // The quote for a content request: moved one step first unless the board is frozen.
-    Quote next(const std::string& symbol);
+    Quote Next(const std::string& symbol);
 
-    bool frozen() const { return frozen_; }
+    bool Frozen() const { return frozen_; }
 
   private:
-    Quote start(const std::string& symbol) const;
-    std::uint64_t random();
+    Quote Start(const std::string& symbol) const;
+    std::uint64_t Random();
 
     const Catalog& catalog_;
     const bool frozen_;

@@ -6,12 +6,12 @@
 namespace portal {
 namespace {
 
-std::string sample(const char* name) { return std::string(PORTAL_TEST_DATA) + "/" + name; }
+std::string Sample(const char* name) { return std::string(PORTAL_TEST_DATA) + "/" + name; }
 
 TEST(FeedsFile, Rss2ItemsBecomeCleanHeadlines) {
     std::vector<Headline> h;
     std::string error;
-    ASSERT_TRUE(loadFeedFile(sample("sample-rss.xml"), h, error)) << error;
+    ASSERT_TRUE(LoadFeedFile(Sample("sample-rss.xml"), h, error)) << error;
     ASSERT_EQ(h.size(), 5u);  // the item without a title is left out
     EXPECT_EQ(h[0].title, "Town Hall Approves New Library Wing");
     EXPECT_EQ(h[0].link, "http://gazette.example/1997/library.html");
@@ -31,7 +31,7 @@ TEST(FeedsFile, Rss2ItemsBecomeCleanHeadlines) {
 TEST(FeedsFile, AtomEntriesBecomeHeadlines) {
     std::vector<Headline> h;
     std::string error;
-    ASSERT_TRUE(loadFeedFile(sample("sample-atom.xml"), h, error)) << error;
+    ASSERT_TRUE(LoadFeedFile(Sample("sample-atom.xml"), h, error)) << error;
     ASSERT_EQ(h.size(), 3u);
     EXPECT_EQ(h[0].title, "Ferry Schedule Changes for Winter");
     EXPECT_EQ(h[0].link, "http://harbor.example/ferry.html");    // the alternate link, not self
@@ -44,20 +44,20 @@ TEST(FeedsFile, AtomEntriesBecomeHeadlines) {
 TEST(FeedsFile, OtherFilesAreRefusedWithAReason) {
     std::vector<Headline> h;
     std::string error;
-    EXPECT_FALSE(parseFeed("<rss><channel><item><title>x</title></item>", h, error));
+    EXPECT_FALSE(ParseFeed("<rss><channel><item><title>x</title></item>", h, error));
     EXPECT_NE(error.find("not well-formed"), std::string::npos) << error;
-    EXPECT_FALSE(parseFeed("<html><body>hello</body></html>", h, error));
+    EXPECT_FALSE(ParseFeed("<html><body>hello</body></html>", h, error));
     EXPECT_NE(error.find("neither an RSS nor an Atom"), std::string::npos) << error;
-    EXPECT_FALSE(loadFeedFile(sample("no-such-file.xml"), h, error));
+    EXPECT_FALSE(LoadFeedFile(Sample("no-such-file.xml"), h, error));
     EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 
     // RSS 1.0 items stand beside the channel; an empty channel is no error.
-    ASSERT_TRUE(parseFeed("<rdf:RDF xmlns:rdf=\"x\"><channel/><item><title>One</title>"
+    ASSERT_TRUE(ParseFeed("<rdf:RDF xmlns:rdf=\"x\"><channel/><item><title>One</title>"
                           "<link>http://a.example/1</link></item></rdf:RDF>",
                           h, error));
     ASSERT_EQ(h.size(), 1u);
     EXPECT_EQ(h[0].title, "One");
-    ASSERT_TRUE(parseFeed("<rss version=\"2.0\"><channel/></rss>", h, error));
+    ASSERT_TRUE(ParseFeed("<rss version=\"2.0\"><channel/></rss>", h, error));
     EXPECT_TRUE(h.empty());
 }
 

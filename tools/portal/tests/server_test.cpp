@@ -16,7 +16,7 @@
 #include <sstream>
 #include <thread>
 
-#include "strip_model.h"
+#include "strip.h"
 
 namespace {
 
@@ -40,14 +40,14 @@ class PortalProcess {
         }
         close(out[1]);
         stdout_ = out[0];
-        readReadyLine();
+        ReadReadyLine();
     }
-    ~PortalProcess() { stop(); }
+    ~PortalProcess() { Stop(); }
 
-    int port() const { return port_; }
+    int Port() const { return port_; }
 
     // Asks the portal to stop and waits for it (at most a few seconds). Returns the exit status.
-    int stop() {
+    int Stop() {
         if (pid_ <= 0) return -1;
         kill(pid_, SIGTERM);
         int status = -1;
@@ -63,7 +63,7 @@ class PortalProcess {
     }
 
   private:
-    void readReadyLine() {
+    void ReadReadyLine() {
         std::string line;
         pollfd p{stdout_, POLLIN, 0};
         while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
@@ -80,7 +80,7 @@ class PortalProcess {
     int port_ = 0;
 };
 
-httplib::Client client(int port) {
+httplib::Client Client(int port) {
     httplib::Client c("127.0.0.1", port);
     c.set_connection_timeout(5);
     c.set_read_timeout(5);
@@ -89,7 +89,7 @@ httplib::Client client(int port) {
 }
 
 // Sends one request as raw bytes and returns the response.
-std::string rawExchange(int port, const std::string& request) {
+std::string RawExchange(int port, const std::string& request) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -116,16 +116,16 @@ std::string rawExchange(int port, const std::string& request) {
     return response;
 }
 
-std::string bodyOf(const std::string& response) {
+std::string BodyOf(const std::string& response) {
     std::size_t end = response.find("\r\n\r\n");
     return end == std::string::npos ? "" : response.substr(end + 4);
 }
 
-std::string tempPath(const char* name) {
+std::string TempPath(const char* name) {
     return ::testing::TempDir() + "portal_" + std::to_string(getpid()) + "_" + name;
 }
 
-std::vector<std::string> readLines(const std::string& path) {
+std::vector<std::string> ReadLines(const std::string& path) {
     std::ifstream in(path);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
@@ -136,16 +136,16 @@ const char* const kFirstRunQuery =
     "/zrt/update?stocks=^DJI,^SPC,^IXIC,^XAM,IBM,INTC,MSFT&weather=f,JFK,SFO,LAX&news=10,rt,";
 
 TEST(ServerContent, FrozenRepliesDirectAndThroughProxyForm) {
-    std::string log = tempPath("content.log");
+    std::string log = TempPath("content.log");
     std::remove(log.c_str());
     PortalProcess portal({"--frozen", "--log", log});
-    ASSERT_GT(portal.port(), 0);
-    auto http = client(portal.port());
+    ASSERT_GT(portal.Port(), 0);
+    auto http = Client(portal.Port());
 
     auto first = http.Get(kFirstRunQuery, {{"User-Agent", "ZRT Ticker V1.0"}});
     ASSERT_TRUE(first);
     EXPECT_EQ(first->status, 200);
-    portal::model::Strip strip = portal::model::readStrip(first->body);
+    portal::test::Strip strip = portal::test::ReadStrip(first->body);
     EXPECT_EQ(strip.text.substr(0, strip.text.find("{Top Stories:")),
               "^DJI|+7912.44 +32.51|^SPC|-957.28 -3.17|^IXIC|+1642.06 +11.25|^XAM|%689.40 0|"
               "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%131 3/8 0|");
@@ -164,14 +164,14 @@ TEST(ServerContent, FrozenRepliesDirectAndThroughProxyForm) {
 
     // As sent to a proxy: the absolute target is routed by its path.
     std::string proxied =
-        rawExchange(portal.port(), std::string("GET http://my.tamzo.example") + kFirstRunQuery +
+        RawExchange(portal.Port(), std::string("GET http://my.tamzo.example") + kFirstRunQuery +
                                        " HTTP/1.1\r\nHost: my.tamzo.example\r\n"
                                        "User-Agent: ZRT Ticker V1.0\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(proxied.substr(0, proxied.find("\r\n")), "HTTP/1.1 200 OK");
-    EXPECT_EQ(bodyOf(proxied), first->body);
+    EXPECT_EQ(BodyOf(proxied), first->body);
 
     // Every request is in the log, flushed before its answer.
-    std::vector<std::string> lines = readLines(log);
+    std::vector<std::string> lines = ReadLines(log);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_NE(lines[0].find(std::string("\"target\":\"") + kFirstRunQuery + "\""),
               std::string::npos)
@@ -184,16 +184,16 @@ TEST(ServerContent, FrozenRepliesDirectAndThroughProxyForm) {
     EXPECT_NE(lines[2].find("\"host\":\"my.tamzo.example\""), std::string::npos) << lines[2];
     EXPECT_NE(lines[2].find("\"User-Agent\":\"ZRT Ticker V1.0\""), std::string::npos) << lines[2];
 
-    EXPECT_EQ(portal.stop(), 0);
+    EXPECT_EQ(portal.Stop(), 0);
     std::remove(log.c_str());
 }
 
 TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
-    std::string log = tempPath("login.log");
+    std::string log = TempPath("login.log");
     std::remove(log.c_str());
     PortalProcess portal({"--frozen", "--log", log});
-    ASSERT_GT(portal.port(), 0);
-    auto http = client(portal.port());
+    ASSERT_GT(portal.Port(), 0);
+    auto http = Client(portal.Port());
     const httplib::Headers accept = {
         {"Accept", "text//plain"}, {"Accept", "text//html"}, {"Host", "login.tamzo.example"}};
 
@@ -218,7 +218,7 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
     auto mine = http.Get("/zrt/update", {{"Cookie", cookie}});
     ASSERT_TRUE(mine);
     EXPECT_EQ(mine->get_header_value("X-Tamzo-Selection"), "account demo");
-    portal::model::Strip strip = portal::model::readStrip(mine->body);
+    portal::test::Strip strip = portal::test::ReadStrip(mine->body);
     EXPECT_EQ(strip.text.substr(0, strip.text.find("~Business:")),
               "^DJI|+7912.44 +32.51|IBM|+101 1/4 +1/2|ZORB|+54 3/8 +7/8|");
     EXPECT_NE(strip.text.find("|?Technology:  |?"), std::string::npos) << strip.text;
@@ -229,7 +229,7 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
         auto r = http.Get("/zrt/update", {{"Cookie", other}});
         ASSERT_TRUE(r);
         EXPECT_EQ(r->get_header_value("X-Tamzo-Selection"), "default") << other;
-        EXPECT_EQ(portal::model::readStrip(r->body).text.substr(0, 9), "^DJI|+791") << other;
+        EXPECT_EQ(portal::test::ReadStrip(r->body).text.substr(0, 9), "^DJI|+791") << other;
     }
 
     // A query wins over the session.
@@ -237,7 +237,7 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
     ASSERT_TRUE(asked);
     EXPECT_EQ(asked->get_header_value("X-Tamzo-Selection"), "query");
 
-    std::vector<std::string> lines = readLines(log);
+    std::vector<std::string> lines = ReadLines(log);
     ASSERT_GE(lines.size(), 6u);
     EXPECT_NE(lines[4].find("\"Accept\":\"text//plain, text//html\""), std::string::npos)
         << lines[4];
@@ -247,8 +247,8 @@ TEST(ServerLogin, AccountSelectionFollowsTheSessionCookie) {
 
 TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
     PortalProcess portal({"--frozen"});
-    ASSERT_GT(portal.port(), 0);
-    auto http = client(portal.port());
+    ASSERT_GT(portal.Port(), 0);
+    auto http = Client(portal.Port());
 
     auto home = http.Get("/");
     ASSERT_TRUE(home);
@@ -269,7 +269,7 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
     EXPECT_EQ(lookup->body.find("MSFT"), std::string::npos);
 
     auto quote =
-        rawExchange(portal.port(), "GET http://quote.tamzo.example/q?s=%5EDJI HTTP/1.0\r\n\r\n");
+        RawExchange(portal.Port(), "GET http://quote.tamzo.example/q?s=%5EDJI HTTP/1.0\r\n\r\n");
     EXPECT_NE(quote.find("<h1>^DJI - Industrials Average</h1>"), std::string::npos) << quote;
     EXPECT_NE(quote.find("+32.51"), std::string::npos);
 
@@ -285,7 +285,7 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
         EXPECT_EQ(r->status, 404) << missing;
     }
     // A malformed request line gets a plain error and the server carries on.
-    EXPECT_EQ(rawExchange(portal.port(), "GET /a?b?c HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 400", 0),
+    EXPECT_EQ(RawExchange(portal.Port(), "GET /a?b?c HTTP/1.1\r\n\r\n").rfind("HTTP/1.1 400", 0),
               0u);
     EXPECT_TRUE(http.Get("/"));
 }
@@ -293,11 +293,11 @@ TEST(ServerPages, SearchLookupQuoteAndMissingPages) {
 TEST(ServerQuotes, SimulatorIsRepeatableForASeed) {
     auto run = [] {
         PortalProcess portal({"--seed", "7"});
-        auto http = client(portal.port());
+        auto http = Client(portal.Port());
         std::vector<std::string> bodies;
         for (int i = 0; i < 4; ++i) {
             auto r = http.Get("/zrt/update?stocks=IBM,^DJI&news=1,");
-            bodies.push_back(r ? portal::model::readStrip(r->body).text : "no reply");
+            bodies.push_back(r ? portal::test::ReadStrip(r->body).text : "no reply");
         }
         return bodies;
     };
@@ -309,20 +309,20 @@ TEST(ServerQuotes, SimulatorIsRepeatableForASeed) {
 }
 
 TEST(ServerHooks, RawAndEmptyRepliesAndBadOptions) {
-    std::string rawFile = tempPath("raw.bin");
+    std::string rawFile = TempPath("raw.bin");
     std::string raw;
     for (int i = 0; i < 256; ++i) raw += static_cast<char>(255 - i);
     std::ofstream(rawFile, std::ios::binary) << raw;
     {
         PortalProcess portal({"--raw-reply", rawFile});
-        auto r = client(portal.port()).Get("/zrt/update?news=1,rt");
+        auto r = Client(portal.Port()).Get("/zrt/update?news=1,rt");
         ASSERT_TRUE(r);
         EXPECT_EQ(r->body, raw);
     }
     std::remove(rawFile.c_str());
     {
         PortalProcess portal({"--empty-reply"});
-        auto r = client(portal.port()).Get("/zrt/update?news=1,rt");
+        auto r = Client(portal.Port()).Get("/zrt/update?news=1,rt");
         ASSERT_TRUE(r);
         EXPECT_EQ(r->status, 200);
         EXPECT_EQ(r->body, "");
@@ -332,8 +332,8 @@ TEST(ServerHooks, RawAndEmptyRepliesAndBadOptions) {
                                          {"--feed", "zz=/dev/null"},
                                          {"--data", "/no/such/dir"}}) {
         PortalProcess portal(bad);
-        EXPECT_EQ(portal.port(), 0) << bad[0];
-        EXPECT_NE(portal.stop(), 0) << bad[0];
+        EXPECT_EQ(portal.Port(), 0) << bad[0];
+        EXPECT_NE(portal.Stop(), 0) << bad[0];
     }
 }
 
