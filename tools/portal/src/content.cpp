@@ -65,7 +65,8 @@ class Budget {
 
 }  // namespace
 
-std::string ContentReply(const Selection& selection, const Catalog& catalog, QuoteBoard& board) {
+std::string ContentReply(const Selection& selection, const Catalog& catalog, const News& news,
+                         QuoteBoard& board) {
     std::string out;
     Budget budget;
 
@@ -81,8 +82,8 @@ std::string ContentReply(const Selection& selection, const Catalog& catalog, Quo
 
     for (const std::string& code : selection.topics) {
         const Topic* topic = FindTopic(code);
-        auto it = catalog.news.find(code);
-        if (!topic || it == catalog.news.end() || !budget.Section()) continue;
+        auto it = news.find(code);
+        if (!topic || it == news.end() || !budget.Section()) continue;
         std::vector<reply::Item> items;
         for (const Headline& h : it->second) {
             if (items.size() >= static_cast<std::size_t>(selection.stories) ||

@@ -24,8 +24,10 @@ int ToCelsius(int fahrenheit);
 constexpr std::size_t kMaxReplyItems = 200;
 constexpr std::size_t kMaxReplyBytes = 16000;
 
-// Moves the board's quotes of the selection one step (unless frozen) and encodes the reply.
-// An empty selection gives an empty reply.
-std::string ContentReply(const Selection& selection, const Catalog& catalog, QuoteBoard& board);
+// Moves the board's quotes of the selection one step (unless frozen) and encodes the reply,
+// with the headlines of `news` and the weather of the catalog. An empty selection gives an
+// empty reply.
+std::string ContentReply(const Selection& selection, const Catalog& catalog, const News& news,
+                         QuoteBoard& board);
 
 }  // namespace portal

@@ -165,6 +165,10 @@ std::string StoryLink(std::string_view topicCode, std::size_t index) {
            ".html";
 }
 
+std::string LiveStoryLink(std::string_view id) {
+    return "my.tamzo.example/story/" + std::string(id) + ".html";
+}
+
 Weather MadeUpWeather(const std::string& code) {
     std::uint64_t h = StableHash(code);
     return {code, "", static_cast<int>(10 + h % 80), kSkies[(h >> 8) % 8]};

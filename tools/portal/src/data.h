@@ -26,6 +26,9 @@ struct Headline {
     std::string link;  // without "http://" for the portal's own stories
 };
 
+// Headlines by topic code, in reply order.
+using News = std::map<std::string, std::vector<Headline>>;
+
 struct Weather {
     std::string code;  // airport code, upper case
     std::string city;  // may be empty
@@ -40,9 +43,9 @@ struct Account {
 };
 
 struct Catalog {
-    std::vector<Quote> quotes;                          // in file order
-    std::map<std::string, std::vector<Headline>> news;  // by topic code
-    std::vector<Weather> weather;                       // in file order
+    std::vector<Quote> quotes;     // in file order
+    News news;                     // of the data directory
+    std::vector<Weather> weather;  // in file order
     std::vector<Account> accounts;
 
     const Quote* FindQuote(std::string_view symbol) const;
@@ -52,6 +55,10 @@ struct Catalog {
 
 // Address of the portal's own page for story `index` (1-based) of a topic, without "http://".
 std::string StoryLink(std::string_view topicCode, std::size_t index);
+
+// Address of the story page of a live headline, e.g.
+// "my.tamzo.example/story/0123456789abcdef.html".
+std::string LiveStoryLink(std::string_view id);
 
 // Weather for an airport that the data does not know: derived from the code's letters only.
 Weather MadeUpWeather(const std::string& code);

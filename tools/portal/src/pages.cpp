@@ -2,6 +2,7 @@
 #include "pages.h"
 
 #include <cctype>
+#include <ctime>
 
 #include "content.h"
 #include "query.h"
@@ -51,7 +52,7 @@ std::string SearchHomePage() {
                     "<p>Search the day's headlines from every Tamzo! news desk.</p>\n");
 }
 
-std::string SearchResultsPage(const std::string& query, const Catalog& catalog) {
+std::string SearchResultsPage(const std::string& query, const News& news) {
     std::string text = CleanText(query, kMaxSearchText);
     std::vector<std::string> words;
     for (const std::string& w : Split(text, ' '))
@@ -60,8 +61,8 @@ std::string SearchResultsPage(const std::string& query, const Catalog& catalog) 
     std::string list;
     std::size_t found = 0;
     for (const Topic& topic : NewsTopics()) {
-        auto it = catalog.news.find(topic.code);
-        if (it == catalog.news.end()) continue;
+        auto it = news.find(topic.code);
+        if (it == news.end()) continue;
         for (const Headline& h : it->second) {
             bool all = !words.empty();
             for (const std::string& w : words) all = all && ContainsNoCase(h.title, w);
@@ -120,11 +121,10 @@ std::string QuotePage(const std::string& symbol, const Catalog& catalog, const Q
 }
 
 std::optional<std::string> StoryPage(const std::string& code, const std::string& number,
-                                     const Catalog& catalog) {
+                                     const News& news) {
     const Topic* topic = FindTopic(code);
-    auto it = catalog.news.find(code);
-    if (!topic || it == catalog.news.end() || number.empty() || number.size() > 4)
-        return std::nullopt;
+    auto it = news.find(code);
+    if (!topic || it == news.end() || number.empty() || number.size() > 4) return std::nullopt;
     for (char c : number)
         if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
     std::size_t index = std::stoul(number);
@@ -134,6 +134,38 @@ std::optional<std::string> StoryPage(const std::string& code, const std::string&
                              HtmlEscape(h.title) +
                              "</h1>\n<p>Full story to follow. Check back with Tamzo! News for "
                              "updates throughout the day.</p>\n");
+}
+
+std::string LiveStoryPage(const Story& story) {
+    std::string body = "<h1>" + HtmlEscape(story.title) + "</h1>\n";
+    body += story.address.empty() ? "<p>This story has no page of its own at its source.</p>\n"
+                                  : "<p>The story is at <a href=\"" + HtmlEscape(story.address) +
+                                        "\">" + HtmlEscape(story.address) + "</a>.</p>\n";
+    return Page(story.title, body);
+}
+
+std::string StatusPage(const std::vector<SourceState>& states) {
+    auto when = [](std::int64_t t) {
+        if (t == 0) return std::string("never");
+        std::time_t time = static_cast<std::time_t>(t);
+        std::tm tm{};
+        char text[32];
+        gmtime_r(&time, &tm);
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &tm);
+        return std::string(text);
+    };
+    std::string rows;
+    for (const SourceState& s : states)
+        rows += "<tr><td>" + HtmlEscape(s.topic) + "</td><td>" + HtmlEscape(s.address) +
+                "</td><td>" + std::to_string(s.items) + "</td><td>" + when(s.lastSuccess) +
+                "</td><td>" + when(s.lastFailure) + "</td><td>" + HtmlEscape(s.failure) +
+                "</td></tr>\n";
+    std::string body = "<h1>Sources</h1>\n";
+    body += rows.empty() ? "<p>No live sources: the portal serves its data directory.</p>\n"
+                         : "<table border=\"1\">\n<tr><th>Topic</th><th>Source</th><th>Items</th>"
+                           "<th>Last success</th><th>Last failure</th><th>Why</th></tr>\n" +
+                               rows + "</table>\n";
+    return Page("Tamzo! Portal Status", body);
 }
 
 std::string WeatherPage(const std::string& code, const Catalog& catalog) {

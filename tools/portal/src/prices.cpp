@@ -2,6 +2,7 @@
 #include "prices.h"
 
 #include <cctype>
+#include <algorithm>
 #include <cstdlib>
 
 #include "text.h"
@@ -84,7 +85,67 @@ std::string FormatMagnitude(PriceUnit unit, long long ticks) {
     return whole == 0 ? frac : std::to_string(whole) + " " + frac;
 }
 
+// "-12.345" -> -1235 hundredths (rounded half away from zero); a sign is optional.
+bool ParseDecimal(std::string_view text, long long& hundredths) {
+    std::string s = Trim(text);
+    bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) s.erase(0, 1);
+    std::size_t dot = s.find('.');
+    std::string whole = s.substr(0, dot),
+                places = dot == std::string::npos ? "" : s.substr(dot + 1);
+    long long w = 0, p = 0;
+    if ((whole.empty() && places.empty()) || (!whole.empty() && !ParseWhole(whole, w)) ||
+        (!places.empty() && !ParseWhole(places.substr(0, 3), p)) ||
+        places.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    std::size_t n = std::min<std::size_t>(places.size(), 3);
+    long long thousandths = w * 1000 + p * (n == 1 ? 100 : n == 2 ? 10 : 1);
+    hundredths = (thousandths + 5) / 10;
+    if (negative) hundredths = -hundredths;
+    return w <= kMaxTicks / 100;
+}
+
+bool CsvSymbol(const std::string& s) {
+    if (s.empty() || s.size() > 12) return false;
+    for (char c : s)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '^' && c != '.' && c != '-' &&
+            c != '_')
+            return false;
+    return true;
+}
+
 }  // namespace
+
+bool ReadQuotesCsv(std::string_view text, std::vector<Quote>& quotes, std::string& error) {
+    constexpr std::size_t kMaxQuotes = 1000;
+    quotes.clear();
+    for (const std::string& line : Split(text, '\n')) {
+        std::string t = Trim(line);
+        if (t.empty() || t[0] == '#' || quotes.size() >= kMaxQuotes) continue;
+        std::vector<std::string> f = Split(t, ',');
+        for (std::string& field : f) {
+            field = Trim(field);
+            if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+                field = Trim(field.substr(1, field.size() - 2));
+        }
+        Quote q;
+        q.symbol = ToUpper(f[0]);
+        q.unit = PriceUnit::Hundredths;
+        if (!CsvSymbol(q.symbol) || f.size() < 2 || !ParseDecimal(f[1], q.price) || q.price <= 0)
+            continue;
+        long long close = 0;
+        if (f.size() > 2 && !f[2].empty()) {
+            if (!ParseDecimal(f[2], q.change)) continue;
+        } else if (f.size() > 3 && ParseDecimal(f[3], close)) {
+            q.change = q.price - close;
+        }
+        bool known = false;
+        for (const Quote& other : quotes) known = known || other.symbol == q.symbol;
+        if (!known && q.price - q.change > 0) quotes.push_back(q);
+    }
+    if (quotes.empty()) error = "no quote lines (symbol,last,change,previous close)";
+    return !quotes.empty();
+}
 
 bool ParsePrice(std::string_view text, PriceUnit& unit, long long& ticks) {
     unit = text.find('.') != std::string_view::npos ? PriceUnit::Hundredths : PriceUnit::Sixteenths;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace portal {
 
@@ -31,5 +32,12 @@ std::string QuoteValue(const Quote& quote);
 
 // The quote of a symbol that the data does not know: derived from the symbol's letters only.
 Quote MadeUpQuote(const std::string& symbol);
+
+// Quotes from a CSV source, one "symbol,last,change,previous close" a line: decimal
+// numbers ("101.25", "+0.50", "-3.17"; more places are rounded to hundredths), fields
+// optionally in double quotes. The change may be left empty when the previous close is given.
+// Blank lines, '#' comments, a heading and lines that do not read are skipped; later repeats
+// of a symbol too. False when no line reads.
+bool ReadQuotesCsv(std::string_view text, std::vector<Quote>& quotes, std::string& error);
 
 }  // namespace portal

@@ -3,10 +3,11 @@
 
 #include <httplib.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "content.h"
-#include "feeds.h"
 #include "pages.h"
 #include "query.h"
 #include "text.h"
@@ -44,6 +45,13 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     return true;
 }
 
+// The default cache: a folder "cache" beside the data directory.
+std::string CacheBeside(const std::string& dataDir) {
+    std::filesystem::path data = std::filesystem::path(dataDir).lexically_normal();
+    if (data.filename().empty()) data = data.parent_path();
+    return (data.parent_path() / "cache").string();
+}
+
 }  // namespace
 
 Portal::Portal() = default;
@@ -53,19 +61,34 @@ bool Portal::Load(const PortalOptions& options, std::vector<std::string>& warnin
                   std::string& error) {
     options_ = options;
     if (!LoadCatalog(options.dataDir, catalog_, warnings, error)) return false;
-    for (const auto& [code, file] : options.feeds) {
-        if (!FindTopic(code)) {
-            error = "unknown news topic '" + code + "' for a feed (use rt rw rb rp rc rs re)";
+    std::vector<SourceSpec> specs;
+    for (const auto& [code, address] : options.feeds) specs.push_back({code, address});
+    if (!options.feedList.empty() && !ReadFeedList(options.feedList, specs, error)) return false;
+    for (const SourceSpec& spec : specs) {
+        if (!FindTopic(spec.topic)) {
+            error = "unknown news topic '" + spec.topic + "' for a feed (use rt rw rb rp rc rs re)";
             return false;
         }
-        std::vector<Headline> headlines;
-        if (!LoadFeedFile(file, headlines, error)) return false;
-        if (headlines.empty())
-            warnings.push_back(file + ": no items, topic " + code + " stays empty");
-        for (std::size_t i = 0; i < headlines.size(); ++i)
-            if (headlines[i].link.empty()) headlines[i].link = StoryLink(code, i + 1);
-        catalog_.news[code] = headlines;
     }
+    if (!options.quotesAddress.empty()) specs.push_back({kQuotesTopic, options.quotesAddress});
+
+    // Real quotes are served as they stand.
+    board_ = std::make_unique<QuoteBoard>(
+        catalog_, options.frozen || !options.quotesAddress.empty(), options.seed);
+    sessions_ = std::make_unique<Sessions>(options.seed);
+    SourceSettings settings;
+    settings.cacheDir = options.cacheDir.empty() ? CacheBeside(options.dataDir) : options.cacheDir;
+    settings.refreshSeconds = options.refreshSeconds;
+    settings.limits.connectSeconds = options.connectSeconds;
+    settings.limits.totalSeconds = options.timeoutSeconds;
+    settings.limits.caFile = options.caFile;
+    settings.limits.userAgent = "TamzoPortal/1.0 (headline aggregator; polls each feed every " +
+                                std::to_string(options.refreshSeconds) + " s)";
+    Sources::Sinks sinks;
+    sinks.say = [](const std::string& line) { std::fprintf(stderr, "portal: %s\n", line.c_str()); };
+    sinks.quotes = [this](std::vector<Quote> quotes) { board_->SetLive(quotes); };
+    sources_ = std::make_unique<Sources>(catalog_.news, specs, settings, sinks);
+    if (!sources_->Load(error)) return false;
     if (!options.rawReplyFile.empty()) {
         std::string bytes;
         if (!ReadFile(options.rawReplyFile, bytes)) {
@@ -74,8 +97,7 @@ bool Portal::Load(const PortalOptions& options, std::vector<std::string>& warnin
         }
     }
     if (!options.logFile.empty() && !log_.Open(options.logFile, error)) return false;
-    board_ = std::make_unique<QuoteBoard>(catalog_, options.frozen, options.seed);
-    sessions_ = std::make_unique<Sessions>(options.seed);
+    sources_->Start();
     return true;
 }
 
@@ -117,8 +139,10 @@ void Portal::Handle(const httplib::Request& request, httplib::Response& response
     if (path == "/" || path == "/index.html") return response.set_content(SearchHomePage(), kHtml);
     if (path == "/bin/search") {
         std::string p = QueryValue(t.query, "p", true).value_or("");
-        return response.set_content(SearchResultsPage(p, catalog_), kHtml);
+        return response.set_content(SearchResultsPage(p, *sources_->Headlines()), kHtml);
     }
+    if (path == "/status") return response.set_content(StatusPage(sources_->States()), kHtml);
+    if (StartsWithNoCase(path, "/story/")) return LiveStory(path, response);
     if (path == "/lookup.html") {
         std::string s = QueryValue(t.query, "s", true).value_or("");
         return response.set_content(LookupPage(s, catalog_, *board_), kHtml);
@@ -130,7 +154,7 @@ void Portal::Handle(const httplib::Request& request, httplib::Response& response
     if (StartsWithNoCase(path, "/news/")) {
         std::vector<std::string> parts = PathParts(path, "/news/");
         if (parts.size() == 2) {
-            if (auto page = StoryPage(parts[0], parts[1], catalog_))
+            if (auto page = StoryPage(parts[0], parts[1], *sources_->Headlines()))
                 return response.set_content(*page, kHtml);
         }
     }
@@ -168,7 +192,27 @@ void Portal::Content(const httplib::Request& request, const std::string& query,
         source = a ? "account " + a->login : "default";
     }
     response.set_header("X-Tamzo-Selection", source);
-    response.set_content(ContentReply(ParseSelection(selection), catalog_, *board_), kText);
+    response.set_content(
+        ContentReply(ParseSelection(selection), catalog_, *sources_->Headlines(), *board_), kText);
+}
+
+// A live headline links to its story page, which sends the browser on to the article. The
+// ticker opens only http: addresses (it puts "http://" before anything else) and holds each in
+// under 200 bytes, so the reply cannot carry an https article or a long address itself; the
+// short story address stays the same across refreshes, so a strip fetched before one still
+// opens the right article.
+void Portal::LiveStory(const std::string& path, httplib::Response& response) {
+    std::vector<std::string> parts = PathParts(path, "/story/");
+    std::optional<Story> story = parts.size() == 1 ? sources_->FindStory(parts[0]) : std::nullopt;
+    if (!story) {
+        response.status = 404;
+        return response.set_content(NotFoundPage(path), kHtml);
+    }
+    if (!story->address.empty()) {
+        response.status = 302;
+        response.set_header("Location", story->address);
+    }
+    response.set_content(LiveStoryPage(*story), kHtml);
 }
 
 void Portal::Login(const httplib::Request& request, const std::string& query,

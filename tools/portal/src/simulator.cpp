@@ -14,7 +14,15 @@ constexpr std::size_t kMaxTrackedSymbols = 10000;
 QuoteBoard::QuoteBoard(const Catalog& catalog, bool frozen, std::uint64_t seed)
     : catalog_(catalog), frozen_(frozen), state_(seed) {}
 
+void QuoteBoard::SetLive(const std::vector<Quote>& quotes) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    live_.clear();
+    for (const Quote& q : quotes) live_[q.symbol] = q;
+}
+
 Quote QuoteBoard::Start(const std::string& symbol) const {
+    auto live = live_.find(symbol);
+    if (live != live_.end()) return live->second;
     const Quote* known = catalog_.FindQuote(symbol);
     return known ? *known : MadeUpQuote(symbol);
 }
@@ -34,8 +42,8 @@ Quote QuoteBoard::Current(const std::string& symbol) const {
 }
 
 Quote QuoteBoard::Next(const std::string& symbol) {
-    if (frozen_) return Start(symbol);
     std::lock_guard<std::mutex> lock(mutex_);
+    if (frozen_) return Start(symbol);
     auto it = moved_.find(symbol);
     if (it == moved_.end()) {
         if (moved_.size() >= kMaxTrackedSymbols) return Start(symbol);

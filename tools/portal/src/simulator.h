@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "data.h"
 #include "prices.h"
@@ -23,10 +24,12 @@ class QuoteBoard {
     // The quote for a content request: moved one step first unless the board is frozen.
     Quote Next(const std::string& symbol);
 
-    bool Frozen() const { return frozen_; }
+    // Quotes of a live source, served before the data's. The portal freezes a board that has
+    // a live source: real quotes are served as they stand.
+    void SetLive(const std::vector<Quote>& quotes);
 
   private:
-    Quote Start(const std::string& symbol) const;
+    Quote Start(const std::string& symbol) const;  // under mutex_
     std::uint64_t Random();
 
     const Catalog& catalog_;
@@ -34,6 +37,7 @@ class QuoteBoard {
     std::uint64_t state_;
     mutable std::mutex mutex_;
     std::map<std::string, Quote> moved_;  // symbols that have moved at least once
+    std::map<std::string, Quote> live_;
 };
 
 }  // namespace portal

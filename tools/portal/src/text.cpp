@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "charset.h"
+
 namespace portal {
 
 std::string ToUpper(std::string_view s) {
@@ -126,21 +128,14 @@ std::string JsonEscape(std::string_view s) {
 std::string CleanText(std::string_view s, std::size_t maxLength) {
     std::string out;
     bool pendingSpace = false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 0x80) {
-            // One space for a whole UTF-8 sequence (lead byte and its continuation bytes).
-            while (i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) ++i;
-            pendingSpace = true;
-            continue;
-        }
-        if (c <= ' ' || c == 0x7F) {
+    for (char c : PlainText(s)) {
+        if (c == ' ') {
             pendingSpace = true;
             continue;
         }
         if (pendingSpace && !out.empty()) out += ' ';
         pendingSpace = false;
-        out += c == '|' ? '/' : static_cast<char>(c);
+        out += c == '|' ? '/' : c;
     }
     if (out.size() <= maxLength) return out;
     if (maxLength < 4) return out.substr(0, maxLength);

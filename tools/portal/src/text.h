@@ -27,10 +27,10 @@ std::string PercentEncodeLink(std::string_view s);
 std::string HtmlEscape(std::string_view s);
 std::string JsonEscape(std::string_view s);
 
-// Cleans free text (headlines, titles, weather) into printable ASCII for one reply field:
-// control bytes and bytes >= 0x80 become spaces (a UTF-8 sequence becomes one space), '|'
-// becomes '/', runs of blanks collapse, and text longer than maxLength is cut at a word
-// boundary and ends in "...".
+// Cleans free text (headlines, titles, weather; UTF-8 or Windows-1252) into printable ASCII
+// for one reply field: characters outside ASCII take their plain likeness (charset.h), control
+// bytes become spaces, '|' becomes '/', runs of blanks collapse, and text longer than
+// maxLength is cut at a word boundary and ends in "...".
 std::string CleanText(std::string_view s, std::size_t maxLength);
 
 // 64-bit FNV-1a: stable across runs and platforms, used for made-up quotes and weather.

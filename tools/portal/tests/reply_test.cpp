@@ -40,7 +40,7 @@ Catalog SmallCatalog() {
 
 std::string ReplyFor(const Catalog& catalog, const std::string& query) {
     QuoteBoard board(catalog, true, 1);
-    return ContentReply(ParseSelection(query), catalog, board);
+    return ContentReply(ParseSelection(query), catalog, catalog.news, board);
 }
 
 TEST(ReplyEncoder, SmallRequestGivesExactBytes) {
@@ -78,10 +78,10 @@ TEST(ReplyEncoder, HostileTextStaysInsideItsField) {
     std::string hostile = "Tab\there|pipe \x01\x0B\x0D\x0E\x05 \x95\xC3\xA9 \"q\" AT&T R&amp;D";
     std::string reply = reply::TopicSection("rt", "Top Stories:", {{hostile, "a b\x0D\xFFz"}});
     EXPECT_EQ(reply,
-              Bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe &quot;q&quot; AT&T R& amp;D<F>"
+              Bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe *e &quot;q&quot; AT&T R& amp;D<F>"
                     "<L>a%20b%0D%FFz<L>"));
     test::Strip strip = test::ReadStrip(reply);
-    EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe \"q\" AT&T R& amp;D  \x95  |");
+    EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe *e \"q\" AT&T R& amp;D  \x95  |");
     EXPECT_EQ(strip.links, std::vector<std::string>{"http://a%20b%0D%FFz"});
 
     std::string longTitle(500, 'x');
