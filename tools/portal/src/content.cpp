@@ -6,21 +6,14 @@
 #include <cstdio>
 
 #include "reply.h"
+#include "text.h"
 
 namespace portal {
 
 std::string QuoteLink(const std::string& symbol) {
-    std::string out = "http://quote.tamzo.example/q?s=";
-    for (unsigned char c : symbol) {
-        if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
-            out += static_cast<char>(c);
-        } else {
-            char buf[4];
-            std::snprintf(buf, sizeof buf, "%%%02X", c);
-            out += buf;
-        }
-    }
-    return out;
+    return "http://quote.tamzo.example/q?s=" + PercentEncode(symbol, [](unsigned char c) {
+               return std::isalnum(c) || c == '.' || c == '-' || c == '_';
+           });
 }
 
 std::string WeatherLink(const std::string& code) {

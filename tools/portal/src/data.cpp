@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <functional>
 
 #include "text.h"
 
@@ -45,26 +46,34 @@ std::vector<std::string> Fields(const std::string& line) {
     return parts;
 }
 
-void LoadQuotes(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+// Calls `read` with the fields of each meaningful line of a table file; a line it refuses is
+// skipped with a warning that names the kind of line. A missing file gives a warning.
+void ReadTable(const std::string& path, const std::string& kind, std::vector<std::string>& warnings,
+               const std::function<bool(const std::vector<std::string>&)>& read) {
     std::vector<std::pair<int, std::string>> lines;
     if (!ReadLines(path, lines, warnings)) {
-        warnings.push_back(path + ": missing, no quotes loaded");
+        warnings.push_back(path + ": missing, no " + kind + " loaded");
         return;
     }
-    for (const auto& [number, line] : lines) {
+    for (const auto& [number, line] : lines)
+        if (!read(Fields(line)))
+            warnings.push_back(path + ":" + std::to_string(number) + ": bad " + kind +
+                               " line, skipped");
+}
+
+void LoadQuotes(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
+    ReadTable(path, "quote", warnings, [&](const std::vector<std::string>& f) {
         // SYMBOL | PRICE | CHANGE | NAME
-        std::vector<std::string> f = Fields(line);
         Quote q;
-        bool ok = f.size() >= 3 && !f[0].empty() && f[0].size() <= 12 &&
-                  ParsePrice(f[1], q.unit, q.price) && ParseChange(f[2], q.unit, q.change);
-        if (!ok || q.price - q.change <= 0) {
-            warnings.push_back(path + ":" + std::to_string(number) + ": bad quote line, skipped");
-            continue;
-        }
+        if (f.size() < 3 || f[0].empty() || f[0].size() > 12 ||
+            !ParsePrice(f[1], q.unit, q.price) || !ParseChange(f[2], q.unit, q.change) ||
+            q.price - q.change <= 0)
+            return false;
         q.symbol = ToUpper(f[0]);
         q.name = f.size() > 3 ? CleanText(f[3], 60) : "";
         if (!catalog.FindQuote(q.symbol)) catalog.quotes.push_back(q);
-    }
+        return true;
+    });
 }
 
 void LoadNews(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings) {
@@ -84,41 +93,26 @@ void LoadNews(const std::string& dir, Catalog& catalog, std::vector<std::string>
 }
 
 void LoadWeather(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
-    std::vector<std::pair<int, std::string>> lines;
-    if (!ReadLines(path, lines, warnings)) {
-        warnings.push_back(path + ": missing, no weather loaded");
-        return;
-    }
-    for (const auto& [number, line] : lines) {
+    ReadTable(path, "weather", warnings, [&](const std::vector<std::string>& f) {
         // CODE | CITY | FAHRENHEIT | SKY
-        std::vector<std::string> f = Fields(line);
         char* end = nullptr;
         long temp = f.size() == 4 ? std::strtol(f[2].c_str(), &end, 10) : 0;
         if (f.size() != 4 || f[0].empty() || f[0].size() > 5 || f[2].empty() || *end != '\0' ||
-            temp < -80 || temp > 140) {
-            warnings.push_back(path + ":" + std::to_string(number) + ": bad weather line, skipped");
-            continue;
-        }
+            temp < -80 || temp > 140)
+            return false;
         Weather w{ToUpper(f[0]), CleanText(f[1], 40), static_cast<int>(temp), CleanText(f[3], 30)};
         if (!catalog.FindWeather(w.code)) catalog.weather.push_back(w);
-    }
+        return true;
+    });
 }
 
 void LoadAccounts(const std::string& path, Catalog& catalog, std::vector<std::string>& warnings) {
-    std::vector<std::pair<int, std::string>> lines;
-    if (!ReadLines(path, lines, warnings)) {
-        warnings.push_back(path + ": missing, no accounts");
-        return;
-    }
-    for (const auto& [number, line] : lines) {
+    ReadTable(path, "account", warnings, [&](const std::vector<std::string>& f) {
         // LOGIN | PASSWORD | SELECTION
-        std::vector<std::string> f = Fields(line);
-        if (f.size() != 3 || f[0].empty()) {
-            warnings.push_back(path + ":" + std::to_string(number) + ": bad account line, skipped");
-            continue;
-        }
+        if (f.size() != 3 || f[0].empty()) return false;
         if (!catalog.FindAccount(f[0])) catalog.accounts.push_back({f[0], f[1], f[2]});
-    }
+        return true;
+    });
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <cstdio>
+#include <initializer_list>
+#include <utility>
 
 #include "charset.h"
 
@@ -73,10 +75,10 @@ std::string PercentDecode(std::string_view s, bool plusIsSpace) {
     return out;
 }
 
-std::string PercentEncodeLink(std::string_view s) {
+std::string PercentEncode(std::string_view s, bool (*keep)(unsigned char c)) {
     std::string out;
     for (unsigned char c : s) {
-        if (c > ' ' && c < 0x7F) {
+        if (keep(c)) {
             out += static_cast<char>(c);
         } else {
             char buf[4];
@@ -87,42 +89,44 @@ std::string PercentEncodeLink(std::string_view s) {
     return out;
 }
 
-std::string HtmlEscape(std::string_view s) {
+std::string PercentEncodeLink(std::string_view s) {
+    return PercentEncode(s, [](unsigned char c) { return c > ' ' && c < 0x7F; });
+}
+
+namespace {
+
+// s with the bytes that `table` names replaced; with hexOthers, bytes outside printable
+// ASCII as \u00XX. Bytes are taken as Latin-1 so that any input gives valid JSON.
+std::string Escape(std::string_view s, std::initializer_list<std::pair<char, const char*>> table,
+                   bool hexOthers) {
     std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+    for (unsigned char c : s) {
+        const char* replacement = nullptr;
+        for (const auto& [from, to] : table)
+            if (c == static_cast<unsigned char>(from)) replacement = to;
+        if (replacement) {
+            out += replacement;
+        } else if (hexOthers && (c < 0x20 || c >= 0x7F)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out;
 }
 
+}  // namespace
+
+std::string HtmlEscape(std::string_view s) {
+    return Escape(
+        s, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}, {'\'', "&#39;"}}, false);
+}
+
 std::string JsonEscape(std::string_view s) {
-    std::string out;
-    for (unsigned char c : s) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c >= 0x7F) {
-                // Bytes are taken as Latin-1 so that any input gives valid JSON.
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out;
+    return Escape(s, {{'"', "\\\""}, {'\\', "\\\\"}, {'\n', "\\n"}, {'\r', "\\r"}, {'\t', "\\t"}},
+                  true);
 }
 
 std::string CleanText(std::string_view s, std::size_t maxLength) {

@@ -21,6 +21,8 @@ std::vector<std::string> Split(std::string_view s, char separator);
 // Decodes %XX (valid hex only; anything else stays as it is). With plusIsSpace, '+' is a space.
 std::string PercentDecode(std::string_view s, bool plusIsSpace);
 
+// %XX for every byte that `keep` refuses.
+std::string PercentEncode(std::string_view s, bool (*keep)(unsigned char c));
 // Makes a link safe for the reply: bytes outside '!'..'~' become %XX.
 std::string PercentEncodeLink(std::string_view s);
 
