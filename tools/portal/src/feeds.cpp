@@ -262,7 +262,7 @@ bool ReadFeed(std::string_view bytes, std::string_view base, std::vector<FeedIte
     std::string xml = AsUtf8(bytes, encoding);
     pugi::xml_document doc;
     pugi::xml_parse_result result =
-        doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, encoding);
+        doc.load_buffer_inplace(xml.data(), xml.size(), pugi::parse_default, encoding);
     if (!result) {
         error = std::string("not well-formed XML: ") + result.description() + " at offset " +
                 std::to_string(result.offset);

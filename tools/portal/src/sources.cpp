@@ -57,6 +57,7 @@ struct Sources::Source {
     std::vector<FeedItem> items;
     std::string etag;
     std::string lastModified;
+    std::uint64_t bodyHash = 0;  // of the last good copy; its refresh thread's alone
 };
 
 bool ReadFeedList(const std::string& path, std::vector<SourceSpec>& specs, std::string& error) {
@@ -118,6 +119,7 @@ bool Sources::Load(std::string& error) {
             return false;
         }
         std::lock_guard<std::mutex> lock(mutex_);
+        source->bodyHash = StableHash(r.body);
         source->items = std::move(items);
         source->state.lastSuccess = std::time(nullptr);
         source->state.items =
@@ -162,7 +164,7 @@ std::optional<Story> Sources::FindStory(const std::string& id) const {
 void Sources::Run(Source& source) {
     // Refreshing yields to the threads that answer requests: a reply is what a ticker waits
     // for, a refresh nobody does.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 10);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
     while (!stopping_) {
         Refresh(source);
         std::unique_lock<std::mutex> lock(wakeMutex_);
@@ -184,12 +186,23 @@ void Sources::Refresh(Source& source) {
                                                  settings_.limits, stopping_)
                                   : FetchFile(source.spec.address, settings_.limits.maxBytes);
     if (stopping_) return;
+    // A copy the same as the last one (a source that ignores conditional requests) is taken
+    // as not modified: nothing to parse, save or publish.
+    std::uint64_t hash = StableHash(r.body);
+    if (r.outcome == FetchResult::Outcome::New && hash == source.bodyHash)
+        r.outcome = FetchResult::Outcome::NotModified;
     std::vector<FeedItem> items;
     std::vector<Quote> quotes;
     bool fresh = r.outcome == FetchResult::Outcome::New;
-    bool ok = r.outcome == FetchResult::Outcome::NotModified ||
-              (fresh && Digest(source, r.body, items, quotes, r.error));
-    if (ok && fresh && source.remote) SaveCache(source, r);
+    bool ok = r.outcome == FetchResult::Outcome::NotModified;
+    if (fresh) {
+        // One source is digested at a time: parsing is the part of a refresh that takes the
+        // processor, and the threads that answer requests keep the other cores.
+        std::lock_guard<std::mutex> one(digestMutex_);
+        ok = Digest(source, r.body, items, quotes, r.error);
+        if (ok && source.remote) SaveCache(source, r);
+    }
+    if (ok && fresh) source.bodyHash = hash;
 
     bool isQuotes = source.spec.topic == kQuotesTopic;
     {
@@ -243,6 +256,7 @@ void Sources::LoadCache(Source& source) {
         !Digest(source, copy.body, items, quotes, copy.error))
         return;
     std::lock_guard<std::mutex> lock(mutex_);
+    source.bodyHash = StableHash(copy.body);
     source.etag = values["etag"];
     source.lastModified = values["last-modified"];
     source.state.lastSuccess = std::atoll(values["saved"].c_str());
@@ -280,9 +294,11 @@ void Sources::PublishTopic(const std::string& topic) {
         stories_.erase(storyOrder_.front());
         storyOrder_.pop_front();
     }
-    std::lock_guard<std::mutex> lock(newsMutex_);
+    // Only this function, under mutex_, replaces news_; readers copy the pointer under
+    // newsMutex_, so the copy below can be made without it.
     auto news = std::make_shared<News>(*news_);
     (*news)[topic] = std::move(headlines);
+    std::lock_guard<std::mutex> lock(newsMutex_);
     news_ = std::move(news);
 }
 

@@ -102,6 +102,8 @@ class Sources {
     std::map<std::string, Story> stories_;
     std::deque<std::string> storyOrder_;  // ids, oldest first
 
+    std::mutex digestMutex_;  // one source parsed at a time
+
     mutable std::mutex newsMutex_;
     std::shared_ptr<const News> news_;
 
