@@ -174,7 +174,7 @@ FetchResult FetchFile(const std::string& path, std::size_t maxBytes) {
     FetchResult r;
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        r.error = "cannot read " + path;
+        r.error = "cannot be read";
         return r;
     }
     r.body.assign(maxBytes + 1, '\0');

@@ -55,9 +55,12 @@ int main(int argc, char** argv) {
     } else if (!server.bind_to_port(options.bind, port)) {
         port = -1;
     }
+    // From here the process ends with _exit: a refresh thread may be making a connection for
+    // up to the connect deadline, and nothing it holds needs saving (a cached copy is renamed
+    // into place whole), so the portal does not wait for it.
     if (port <= 0) {
         std::cerr << "portal: cannot listen on " << options.bind << ":" << options.port << "\n";
-        return 1;
+        _exit(1);
     }
 
     std::atomic<bool> listening{true};
@@ -77,5 +80,6 @@ int main(int argc, char** argv) {
     listening = false;
     kill(getpid(), SIGTERM);  // ends the stopper if listening ended on its own
     stopper.join();
-    return ok ? 0 : 1;
+    std::fflush(nullptr);
+    _exit(ok ? 0 : 1);
 }

@@ -61,14 +61,18 @@ bool Portal::Load(const PortalOptions& options, std::vector<std::string>& warnin
                   std::string& error) {
     options_ = options;
     if (!LoadCatalog(options.dataDir, catalog_, warnings, error)) return false;
-    std::vector<SourceSpec> specs;
-    for (const auto& [code, address] : options.feeds) specs.push_back({code, address});
-    if (!options.feedList.empty() && !ReadFeedList(options.feedList, specs, error)) return false;
-    for (const SourceSpec& spec : specs) {
+    std::vector<SourceSpec> given, specs;
+    for (const auto& [code, address] : options.feeds) given.push_back({code, address});
+    if (!options.feedList.empty() && !ReadFeedList(options.feedList, given, error)) return false;
+    for (const SourceSpec& spec : given) {
         if (!FindTopic(spec.topic)) {
             error = "unknown news topic '" + spec.topic + "' for a feed (use rt rw rb rp rc rs re)";
             return false;
         }
+        bool repeated = false;
+        for (const SourceSpec& other : specs)
+            repeated = repeated || (other.topic == spec.topic && other.address == spec.address);
+        if (!repeated) specs.push_back(spec);
     }
     if (!options.quotesAddress.empty()) specs.push_back({kQuotesTopic, options.quotesAddress});
 

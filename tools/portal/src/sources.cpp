@@ -87,7 +87,8 @@ Sources::Sources(News base, std::vector<SourceSpec> specs, SourceSettings settin
     for (SourceSpec& spec : specs) {
         auto source = std::make_unique<Source>();
         source->remote = IsRemote(spec.address);
-        source->cacheBase = settings_.cacheDir + "/" + Hex16(StableHash(spec.address));
+        source->cacheBase =
+            settings_.cacheDir + "/" + Hex16(StableHash(spec.topic + " " + spec.address));
         source->state.topic = spec.topic;
         source->state.address = spec.address;
         source->spec = std::move(spec);
