@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ clang clang-format python3 binutils
     g++-mingw-w64-x86-64 g++-mingw-w64-i686
     wine wine64 xvfb xdotool x11-apps x11-utils imagemagick fonts-liberation mscompress
-    googletest libcpp-httplib-dev libpugixml-dev
+    googletest libcpp-httplib-dev libpugixml-dev openssl
     vsftpd iproute2 nsis
 )
 
