@@ -11,21 +11,18 @@
 #include <vector>
 
 #include "app/buttons_win.h"
-#include "shell/search_box_win.h"
-#include "gdi_objects_win.h"
 #include "app/ticker_host_win.h"
+#include "gdi_objects_win.h"
 #include "settings/settings.h"
+#include "shell/search_box_win.h"
 
 namespace {
+
+using Picture = gdi_test::Pixels;
 
 constexpr int kWidth = 300, kHeight = 28;
 constexpr COLORREF kBackground = RGB(10, 20, 30);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-struct Picture {
-    std::vector<COLORREF> px;
-    COLORREF At(int x, int y) const { return px[y * kWidth + x]; }
-};
 
 LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -43,19 +40,13 @@ LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM
 class ChromeButtons : public testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSA wc = {};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = ChromeTestProc;
-        wc.hInstance = ProgramInstance;
-        wc.lpszClassName = "ChromeButtonsTest";
-        RegisterClassA(&wc);
         TickerSettings.colors[kBackgroundColor] = kBackground;
         TickerWidth = kWidth;
         Expanded = 0;
         ScreenSaverWindow = nullptr;
         LogoState = SearchState = ExpandState = NextTopicState = 1;
-        window_ = CreateWindowExA(WS_EX_TOPMOST, "ChromeButtonsTest", "", WS_POPUP | WS_VISIBLE, 40,
-                                  40, kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
+        window_ =
+            gdi_test::TestWindow("ChromeButtonsTest", 40, 40, kWidth, kHeight, ChromeTestProc);
         ASSERT_TRUE(window_);
         RECT rc;
         GetClientRect(window_, &rc);
@@ -77,10 +68,7 @@ class ChromeButtons : public testing::Test {
         UpdateWindow(window_);
         MSG msg;
         while (PeekMessageA(&msg, window_, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
-        Picture p;
-        for (uint32_t v : gdi_test::ReadWindowPixels(window_, kWidth, kHeight))
-            p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
-        return p;
+        return gdi_test::ReadWindow(window_, kWidth, kHeight);
     }
 
     // Takes the posted "Next Topic" jump off the queue, if there is one.

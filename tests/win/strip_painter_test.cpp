@@ -1,10 +1,11 @@
 // The strip painter in a real window of this process. Frames are read back from the window's
 // device context and compared with the text drawn on its own in the same font and colours at
 // the place where it belongs, everything the frame must not touch pre-filled with a sentinel
-// colour. And the painter that keeps its bitmap, widths and drawn pieces shows exactly what the
-// straightforward painter shows: for random strip texts at many scroll offsets, frame after
-// frame, the window holds the same pixels and PenX, PenY and ScrollOffset end the same. Fonts,
-// colours, the window's size and the screen saver change in between, as the ticker lets them.
+// colour; colours are compared as the screen holds them (the display is 24-bit). And the
+// painter that keeps its bitmap, widths and drawn pieces shows exactly what the straightforward
+// painter shows: for random strip texts at many scroll offsets, frame after frame, the window
+// holds the same pixels and PenX, PenY and ScrollOffset end the same. Fonts, colours, the
+// window's size and the screen saver change in between, as the ticker lets them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -25,9 +26,11 @@
 namespace {
 
 using gdi_test::GdiObjectCount;
+using gdi_test::Pixels;
 using gdi_test::Pump;
 using gdi_test::QuietWindow;
-using gdi_test::ReadWindowPixels;
+using gdi_test::ReadPixels;
+using gdi_test::ReadWindow;
 
 constexpr int kWidth = 600, kHeight = 24;
 constexpr COLORREF kSentinel = RGB(90, 60, 120);
@@ -37,22 +40,29 @@ constexpr COLORREF kQuoteUp = RGB(0, 240, 16);
 constexpr COLORREF kSports = RGB(200, 40, 160);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Pixels of a device context, read through a 32-bit DIB section.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<uint32_t> bits;
+// What draw leaves on a w x h 32-bit bitmap of its own.
+template <class Draw> Pixels OnBitmap(int w, int h, Draw draw) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    draw(dc);
+    Pixels p = ReadPixels(dc, w, h);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return p;
+}
 
-    COLORREF At(int x, int y) const {
-        uint32_t v = bits[y * width + x];
-        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
-    }
-    void Paste(const Pixels& piece, int left, int top) {
-        for (int y = 0; y < piece.height; ++y)
-            for (int x = 0; x < piece.width; ++x)
-                if (left + x >= 0 && left + x < width && top + y >= 0 && top + y < height)
-                    bits[(top + y) * width + left + x] = piece.bits[y * piece.width + x];
-    }
-};
+// Copies piece into p at (left, top), clipped to p.
+void Paste(Pixels& p, const Pixels& piece, int left, int top) {
+    for (int y = 0; y < piece.height; ++y)
+        for (int x = 0; x < piece.width; ++x)
+            if (left + x >= 0 && left + x < p.width && top + y >= 0 && top + y < p.height)
+                p.px[(top + y) * p.width + left + x] = piece.At(x, y);
+}
 
 void Fill(HDC dc, COLORREF color) {
     RECT all{0, 0, kWidth, kHeight};
@@ -61,49 +71,27 @@ void Fill(HDC dc, COLORREF color) {
     DeleteObject(brush);
 }
 
-// Runs draw on a w x h DIB section and returns what it holds afterwards.
-template <class Draw> Pixels OnDib(int w, int h, Draw draw) {
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
-    draw(dc);
-    GdiFlush();
-    Pixels p{
-        w, h,
-        std::vector<uint32_t>(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h)};
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(dib);
-    return p;
-}
-
 // A segment drawn on its own, opaque, at the top left corner: what the strip should show.
 struct Alone {
     Pixels pixels;
     int width;
 };
 Alone DrawAlone(HFONT font, COLORREF color, const char* text) {
-    int width = 0;
-    Pixels p = OnDib(kWidth, kHeight, [&](HDC dc) {
+    SIZE size{0, 0};
+    Pixels p = OnBitmap(kWidth, kHeight, [&](HDC dc) {
         Fill(dc, kBackground);
         HGDIOBJ old = SelectObject(dc, font);
-        SIZE size;
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
-        width = size.cx;
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, kBackground);
         SetTextColor(dc, color);
         TextOutA(dc, 0, 0, text, static_cast<int>(std::strlen(text)));
         SelectObject(dc, old);
     });
-    p.width = width;  // keep only the segment's own cell
+    Pixels cell{size.cx, kHeight, {}};  // keep only the segment's own cell
     for (int y = 0; y < kHeight; ++y)
-        std::memmove(&p.bits[y * width], &p.bits[y * kWidth], width * sizeof(uint32_t));
-    p.bits.resize(width * kHeight);
-    return Alone{p, width};
+        for (int x = 0; x < size.cx; ++x) cell.px.push_back(p.At(x, y));
+    return Alone{cell, size.cx};
 }
 
 class StripPainter : public testing::Test {
@@ -156,33 +144,23 @@ class StripPainter : public testing::Test {
         return PaintCopy(copy.data());
     }
     static Pixels PaintCopy(char* copy) {
-        RECT client;
-        GetClientRect(window, &client);
-        return Pixels{client.right, client.bottom,
-                      PaintedOverSentinel([&](HDC dc) { PaintStrip(dc, window, copy); })};
-    }
-
-    // Fills the window with the sentinel, lets paint draw into its context and reads it back.
-    template <class Paint> static std::vector<uint32_t> PaintedOverSentinel(Paint paint) {
-        RECT client;
-        GetClientRect(window, &client);
         HDC dc = GetDC(window);
         Fill(dc, kSentinel);
-        paint(dc);
+        PaintStrip(dc, window, copy);
+        Pixels p = ReadPixels(dc, kWidth, kHeight);
         ReleaseDC(window, dc);
-        return ReadWindowPixels(window, client.right, client.bottom);
+        return p;
     }
 
     // The frame the strip should show: sentinel outside the clip, background inside it, and
     // each segment pasted where it belongs.
     static Pixels Expected(int clipLeft, const std::vector<std::pair<Alone, POINT>>& pieces) {
-        Pixels inside = OnDib(kWidth, kHeight, [](HDC dc) { Fill(dc, kBackground); });
-        for (const auto& [piece, at] : pieces) inside.Paste(piece.pixels, at.x, at.y);
-        Pixels sentinel = OnDib(kWidth, kHeight, [](HDC dc) { Fill(dc, kSentinel); });
+        Pixels inside{kWidth, kHeight, std::vector<COLORREF>(kWidth * kHeight, kBackground)};
+        for (const auto& [piece, at] : pieces) Paste(inside, piece.pixels, at.x, at.y);
+        Pixels frame{kWidth, kHeight, std::vector<COLORREF>(kWidth * kHeight, kSentinel)};
         for (int y = 1; y < kHeight - 1; ++y)
-            for (int x = clipLeft; x < kWidth - 77; ++x)
-                sentinel.bits[y * kWidth + x] = inside.bits[y * kWidth + x];
-        return sentinel;
+            for (int x = clipLeft; x < kWidth - 77; ++x) frame.px[y * kWidth + x] = inside.At(x, y);
+        return frame;
     }
 
     static void ExpectSame(const Pixels& expected, const Pixels& actual) {
@@ -335,7 +313,7 @@ class StripTexts {
 };
 
 struct Outcome {
-    std::vector<uint32_t> pixels;
+    Pixels pixels;
     int32_t penX, penY, scrollOffset;
 };
 
@@ -359,8 +337,16 @@ class StripFastPainter : public StripPainter {
         WrapWidth = wrap;
         PenX = -1;
         PenY = -1;
-        std::vector<uint32_t> pixels = PaintedOverSentinel([&](HDC dc) { paint(dc, copy); });
-        return Outcome{std::move(pixels), PenX.load(), PenY.load(), ScrollOffset.load()};
+        RECT client;
+        GetClientRect(window, &client);
+        HDC dc = GetDC(window);
+        HBRUSH sentinel = CreateSolidBrush(kSentinel);
+        FillRect(dc, &client, sentinel);  // the whole window, whatever its size now
+        DeleteObject(sentinel);
+        paint(dc, copy);
+        ReleaseDC(window, dc);
+        return Outcome{ReadWindow(window, client.right, client.bottom), PenX.load(), PenY.load(),
+                       ScrollOffset.load()};
     }
 
     // Paints text at offset with the product and with the straightforward painter; they must
@@ -378,8 +364,8 @@ class StripFastPainter : public StripPainter {
         EXPECT_EQ(reference.penY, fast.penY) << where;
         EXPECT_EQ(reference.scrollOffset, fast.scrollOffset) << where;
         size_t wrong = 0, first = 0;
-        for (size_t i = 0; i < fast.pixels.size(); ++i)
-            if (fast.pixels[i] != reference.pixels[i] && wrong++ == 0) first = i;
+        for (size_t i = 0; i < fast.pixels.px.size(); ++i)
+            if (fast.pixels.px[i] != reference.pixels.px[i] && wrong++ == 0) first = i;
         RECT client;
         GetClientRect(window, &client);
         EXPECT_EQ(0u, wrong) << where << ": first difference at (" << first % client.right << ","
