@@ -240,19 +240,6 @@ TEST_F(StripLayout, TheSameReplyAgainAndNewFontsBetweenRefreshes) {
     ExpectSameRefresh(MakeReply(random, 30), "another reply");
 }
 
-TEST_F(StripLayout, WithoutAStripFontEverySegmentFallsBackAsBefore) {
-    std::mt19937 random(7);
-    const std::string reply = MakeReply(random, 40);
-    const HFONT label = LabelFont, value = ValueFont;
-    LabelFont = nullptr;
-    ExpectSameRefresh(reply, "no label font");
-    LabelFont = label;
-    ValueFont = nullptr;
-    ExpectSameRefresh(reply, "no value font");
-    ValueFont = value;
-    ExpectSameRefresh(reply, "both again");
-}
-
 // Texts chosen so that the font the whole text is measured in decides how many copies are
 // appended: values far wider than labels, an odd and an even number of segments.
 TEST_F(StripLayout, DisplayTextsOfEveryShapeAreExtendedAlike) {

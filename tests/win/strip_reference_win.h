@@ -1,71 +1,27 @@
 // The strip's straightforward layout and painter, as they were before widths were kept: every
 // link measures the whole text so far, every frame makes its memory context and bitmap and
-// measures every segment from the start of the text to the right edge of the window. Not part
-// of the product: the benchmark measures the product against it and the identity tests check
-// that the product draws and measures exactly what it does. Header only, so that the Wine
-// test program and the benchmark each compile their own copy.
+// measures every segment from the start of the text to the right edge of the window. The
+// benchmark measures the product against them and the identity tests check that the product
+// draws and measures exactly what they do. The painter is not part of the product; header only,
+// so that the Wine test program and the benchmark each compile their own copy.
 #pragma once
 #include <windows.h>
 
 #include "base/program_win.h"
 #include "display/strip_frame.h"
-#include "display/strip_layout.h"
+#include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
 #include "shell/strip_fonts_win.h"
 
 namespace strip_reference {
 
-inline void SelectStripFont(HDC dc, bool value) {
-    HFONT font = value ? ValueFont : LabelFont;
-    if (font) SelectObject(dc, font);
-}
-
-inline int32_t ExtentWidth(void* context, const StripPiece& piece) {
-    HDC dc = static_cast<HDC>(context);
-    SelectStripFont(dc, piece.value);
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, piece.bytes, static_cast<int>(piece.length), &size);
-    return size.cx;
-}
-
-inline int32_t SegmentRectWidth(void* context, const StripPiece& piece) {
-    HDC dc = static_cast<HDC>(context);
-    SelectStripFont(dc, piece.value);
-    RECT rc{0, 0, 0, 0};
-    DrawTextA(dc, piece.bytes, static_cast<int>(piece.length), &rc,
-              DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    return rc.right;
-}
-
-inline int32_t WholeRectWidth(void* context, const char* text, size_t length) {
-    RECT rc{0, 0, 0, 0};
-    DrawTextA(static_cast<HDC>(context), text, static_cast<int>(length), &rc,
-              DT_CALCRECT | DT_SINGLELINE);
-    return rc.right;
-}
-
+// The layout's straightforward walk is the product's own, the one it takes while a strip font
+// is missing.
 inline void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
-    SelectStripFont(dc, false);
-    const int32_t rightEdge =
-        WalkStrip(textSoFar, kContentBufferSize, 0, StripWalker{dc, ExtentWidth, nullptr, nullptr});
-    AppendLink(rightEdge, url ? url : "", topicStart);
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
+    RecordLinkInOrder(window, textSoFar, url, topicStart);
 }
-
-inline void MeasureAndExtendDisplay(HWND window) {
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
-    SelectStripFont(dc, false);
-    WrapWidth = MeasureAndExtend(DisplayText, sizeof DisplayText, GetSystemMetrics(SM_CXSCREEN),
-                                 StripWalker{dc, SegmentRectWidth, nullptr, nullptr},
-                                 WholeTextMeasure{dc, WholeRectWidth});
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
-}
+inline void MeasureAndExtendDisplay(HWND window) { MeasureAndExtendInOrder(window); }
 
 inline int32_t MeasureInFont(void* context, const StripPiece& piece) {
     HDC dc = static_cast<HDC>(context);
