@@ -7,7 +7,7 @@ packages=(
     g++-mingw-w64-x86-64 g++-mingw-w64-i686
     wine wine64 xvfb xdotool x11-apps x11-utils imagemagick fonts-liberation mscompress
     googletest libcpp-httplib-dev libpugixml-dev
-    vsftpd iproute2 nsis
+    vsftpd iproute2 nsis openssl
 )
 
 missing=()
