@@ -5,19 +5,13 @@
 #include "base/messages.h"
 #include "base/program_win.h"
 #include "base/text.h"
+#include "update/updater/late_binding_win.h"
 #include "update/update_rules.h"
 
 namespace {
 
 constexpr DWORD kPollMs = 100;
 constexpr UINT kCloseRequestMs = 5000;
-
-template <typename Function> Function Lookup(HMODULE module, const char* name) {
-    // Through void (*)(), the one function type that converts to any other without a warning.
-    return module ? reinterpret_cast<Function>(
-                        reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                  : nullptr;
-}
 
 // The program file of process id, in its short form (so that a long and a short spelling of
 // one path compare equal). NT answers through psapi.dll, Windows 95 and 98 through the tool
@@ -28,10 +22,10 @@ bool ProcessImage(DWORD id, char* path, DWORD size) {
     using Snapshot = HANDLE(WINAPI*)(DWORD, DWORD);
     using FirstModule = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
     static const auto moduleFileNameEx =
-        Lookup<ModuleFileNameEx>(LoadLibraryA("psapi.dll"), "GetModuleFileNameExA");
+        LookUp<ModuleFileNameEx>(LoadQuietly("psapi.dll"), "GetModuleFileNameExA");
     static const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    static const auto snapshot = Lookup<Snapshot>(kernel, "CreateToolhelp32Snapshot");
-    static const auto firstModule = Lookup<FirstModule>(kernel, "Module32First");
+    static const auto snapshot = LookUp<Snapshot>(kernel, "CreateToolhelp32Snapshot");
+    static const auto firstModule = LookUp<FirstModule>(kernel, "Module32First");
 
     char found[MAX_PATH] = "";
     if (HANDLE process = moduleFileNameEx

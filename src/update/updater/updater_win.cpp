@@ -21,7 +21,8 @@
 //     the processor this updater was built for, with sane headers and all of its sections
 //     within the signed bytes. A system without the cryptography (Windows 95, NT 4) gets no
 //     update: nothing is installed unchecked. The build already installed (the same signature)
-//     is not installed again.
+//     is not installed again: a change to or from daylight-saving time moves the local reading
+//     of "Ticker.exe"'s time by an hour, which can bring the same listing once more.
 //  4. Refused: delete "zrttemp.exe"; the installed build stays.
 //  5. Accepted: the old "Ticker.exe" becomes "Ticker.bak" (one backup, the last build that was
 //     replaced) and "zrttemp.exe" becomes "Ticker.exe", keeping the listing time it came with.
