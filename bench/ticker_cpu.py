@@ -19,6 +19,7 @@ import argparse
 import json
 import os
 import re
+import signal
 import sys
 import time
 from pathlib import Path
@@ -189,6 +190,10 @@ def mb(n):
 
 
 def main():
+    # Stopped from outside (a time limit, a kill), the run still closes its session: its Xvfb
+    # and its persistent wineserver would otherwise outlive it.
+    for stop in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(stop, lambda *_: sys.exit("ticker_cpu: stopped"))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seconds", type=float, default=60, help="measured time per speed")
     parser.add_argument("--speeds", default="1,2,3,4", help="speeds to measure, e.g. 2,4")

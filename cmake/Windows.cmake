@@ -14,6 +14,7 @@ target_link_libraries(ticker_win PUBLIC ticker_portable comctl32 comdlg32 winine
 include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 add_subdirectory(src)
 add_subdirectory(tools)
+add_subdirectory(tests/probe)
 if(TICKER_WINE_TESTS)
     add_subdirectory(tests/win)
 endif()

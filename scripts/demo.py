@@ -14,11 +14,10 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[1]
 sys.path.insert(0, str(ROOT / "tests" / "harness"))
 import winetest as w  # noqa: E402
+from names import WM_COMMAND, ids  # noqa: E402
 from portal import Portal  # noqa: E402
 
 DEMO_EXE = w.WIN_BIN / "tools" / "demo" / "TickerDemo.exe"
-IDM_EXPAND = 40008
-WM_COMMAND = 0x0111
 
 
 def display_is_usable(display):
@@ -59,7 +58,7 @@ def main():
         time.sleep(8)  # the first refresh, and some scrolling
         session.screenshot(out / "ticker-screen-docked.png")
         crop(out / "ticker-screen-docked.png", out / "ticker-docked.png", "700x40+324+728")
-        session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
+        session.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
         time.sleep(2)
         session.screenshot(out / "ticker-screen-expanded.png")
         crop(out / "ticker-screen-expanded.png", out / "ticker-expanded.png", "1024x60+0+708")

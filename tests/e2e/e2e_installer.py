@@ -11,23 +11,18 @@ under `timeout`, and the session's close() ends every program the scenario start
 import filecmp
 import struct
 import subprocess
-import sys
 import unittest
 from pathlib import Path, PureWindowsPath
 
-HERE = Path(__file__).resolve().parent
-sys.path.insert(0, str(HERE.parent / "harness"))
-sys.path.insert(0, str(HERE))
-import winetest as w  # noqa: E402
-from chrome_scene import TickerScene  # noqa: E402
-from portal import Portal  # noqa: E402
+import winetest as w
+from names import KEY as SETTINGS_KEY, ids
+from scene import OPEN_TAIL, TickerTest
 
-ROOT = HERE.parents[1]
+ROOT = Path(__file__).resolve().parents[2]
 SETUP_EXE = w.WIN_BIN / "installer" / "TickerSetup.exe"
 UPDATE_EXE = w.WIN_BIN / "src" / "Update.exe"
 HELP_PAGE = ROOT / "installer" / "zrthelp.html"
 
-SETTINGS_KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
 MAKER_KEY = r"HKLM\SOFTWARE\Ostrivane"
 UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Ostrivane Ticker"
 DEFAULT_FOLDER = r"C:\Program Files\Tamzo!"
@@ -38,9 +33,6 @@ FIRST_RUN_VALUES = {"US Headlines", "Stock Quotes", "Bold Font", "Show in Screen
                     "Weather", "Temperature System", "News Refresh", "Ticker Speed", "Airports",
                     "Stories per Topic"}
 
-WM_COMMAND = 0x0111
-IDM_HELP = 40005
-OPEN_TAIL = ",,0xFFFFFFFF,0x03"
 WAIT = 90.0  # seconds: generous, the machine may be loaded
 
 
@@ -102,12 +94,11 @@ def find_path(root, *names):
     return root
 
 
-class Installer(unittest.TestCase):
+class Installer(TickerTest):
     def setUp(self):
         self.assertTrue(SETUP_EXE.is_file(), f"{SETUP_EXE} was not built (makensis missing?)")
-        self.session = w.WineSession(f"installer_{self._testMethodName}")
-        self.addCleanup(self.session.close)
-        self.scene = TickerScene(self.session)
+        super().setUp()
+        self.session = self.s
         self.drive_c = self.session.prefix / "drive_c"
 
     # -- helpers -------------------------------------------------------------------------------
@@ -135,7 +126,7 @@ class Installer(unittest.TestCase):
             result = self.session.run("cmd", "/c", f"{setup} /S /D={folder}", timeout=180)
         self.assertEqual(0, result.returncode, f"setup failed: {result.stderr[-2000:]}")
         # Setup has finished when its entry is there.
-        self.assertTrue(self.session.wait_for(lambda: self.registry(UNINSTALL_KEY), WAIT),
+        self.assertTrue(self.session.wait_for(lambda: self.values(UNINSTALL_KEY), WAIT),
                         "setup did not finish")
 
     def folder_of(self, windows_folder):
@@ -153,7 +144,7 @@ class Installer(unittest.TestCase):
         users = self.drive_c / "users"
         return [p for p in users.rglob("*.lnk") if "ostrivane" in p.name.lower()]
 
-    def registry(self, key):
+    def values(self, key):
         return self.session.registry(key)
 
     def check_installed(self, windows_folder):
@@ -168,7 +159,7 @@ class Installer(unittest.TestCase):
 
         # "Path": the folder, as REG_SZ, without a trailing backslash and without blanks (the
         # short form where the folder's long name has some).
-        values = self.registry(SETTINGS_KEY)
+        values = self.values(SETTINGS_KEY)
         self.assertIsNotNone(values, "no settings key")
         path = values["Path"]
         self.assertEqual("REG_SZ", path["type"])
@@ -192,7 +183,7 @@ class Installer(unittest.TestCase):
         self.assertTrue(self.same_place(help_link["target"], folder / "zrthelp.html"))
 
         # Add/Remove Programs.
-        entry = self.registry(UNINSTALL_KEY)
+        entry = self.values(UNINSTALL_KEY)
         self.assertIsNotNone(entry, "no Add/Remove Programs entry")
         self.assertEqual("Ostrivane Ticker", entry["DisplayName"]["data"])
         uninstaller = entry["UninstallString"]["data"]
@@ -205,7 +196,7 @@ class Installer(unittest.TestCase):
     def uninstall(self, windows_folder, remaining=()):
         """Runs the uninstaller as Add/Remove Programs would, silently, and waits until it has
         done: the folder gone, or holding only `remaining`, and the entry gone."""
-        entry = self.registry(UNINSTALL_KEY)
+        entry = self.values(UNINSTALL_KEY)
         command = entry["QuietUninstallString"]["data"]
         program, _, options = command[1:].partition('"')
         result = self.session.run(program, *options.split(), timeout=120)
@@ -217,23 +208,21 @@ class Installer(unittest.TestCase):
 
         expected = sorted(remaining) or None
         done = self.session.wait_for(lambda: left() == expected and
-                                     self.registry(UNINSTALL_KEY) is None, WAIT, 0.5)
+                                     self.values(UNINSTALL_KEY) is None, WAIT, 0.5)
         self.assertTrue(done, f"left behind: {left()}")
 
     def check_uninstalled(self, windows_folder):
         self.assertFalse(self.folder_of(windows_folder).exists())
         self.assertIsNone(find_child(self.startup_folder(), LINK_NAME))
         self.assertIsNone(find_child(self.programs_folder(), MENU_FOLDER))
-        self.assertIsNone(self.registry(UNINSTALL_KEY))
+        self.assertIsNone(self.values(UNINSTALL_KEY))
 
     def start_from_startup_link(self):
         """Starts the ticker the way logon does: the shell opens the Startup shortcut."""
-        self.scene.s.spawn(w.TASKBAR_EXE)
-        self.assertTrue(self.session.wait_window("TrayNotifyWnd", timeout_ms=int(WAIT * 1000)))
-        self.scene.base_icons = self.scene.icon_count()
+        self.start_taskbar()
         link = find_child(self.startup_folder(), LINK_NAME)
         self.session.run("start", "/unix", link, timeout=60)
-        shown = self.session.wait_for(lambda: (self.scene.ticker() or {}).get("visible"), WAIT)
+        shown = self.session.wait_for(lambda: (self.ticker() or {}).get("visible"), WAIT)
         self.assertTrue(shown, "the installed ticker did not come up beside the clock")
 
     # -- scenarios -----------------------------------------------------------------------------
@@ -241,25 +230,24 @@ class Installer(unittest.TestCase):
         self.install()
         path = self.check_installed(DEFAULT_FOLDER)
         folder = self.folder_of(DEFAULT_FOLDER)
-        self.assertEqual({"Path"}, set(self.registry(SETTINGS_KEY)), "the ticker has not run yet")
+        self.assertEqual({"Path"}, set(self.values(SETTINGS_KEY)), "the ticker has not run yet")
 
         # The installed ticker, started through the shortcut, finds its key, seeds it with its
         # first-run choices and fetches them from the portal.
-        portal = Portal(self.session, "portal", "--frozen")
-        self.session.env["http_proxy"] = portal.proxy
+        portal = self.start_portal("--frozen")
         self.start_from_startup_link()
         fetched = self.session.wait_for(
-            lambda: FIRST_RUN_VALUES | {"Last Stock Update"} <= set(self.registry(SETTINGS_KEY)
+            lambda: FIRST_RUN_VALUES | {"Last Stock Update"} <= set(self.values(SETTINGS_KEY)
                                                                     or {}), WAIT)
-        self.assertTrue(fetched, f"no content came in: {self.registry(SETTINGS_KEY)}")
+        self.assertTrue(fetched, f"no content came in: {self.values(SETTINGS_KEY)}")
         self.assertTrue(any(r.get("path", "").startswith("/zrt/update")
                             for r in portal.requests()), portal.requests())
-        self.assertEqual(path, self.registry(SETTINGS_KEY)["Path"]["data"])
+        self.assertEqual(path, self.values(SETTINGS_KEY)["Path"]["data"])
 
         # "Help..." hands the installed page to the browser.
-        self.scene.start_browser("--netscape")
-        self.session.send("class:Ticker", WM_COMMAND, IDM_HELP, post=True)
-        requests = self.scene.wait_requests(2, WAIT)
+        self.start_browser("--netscape")
+        self.command(ids.IDM_HELP)
+        requests = self.dde_requests(2)
         service, topic, item = requests[0]
         self.assertEqual(("NETSCAPE", "WWW_OpenURL"), (service, topic))
         self.assertEqual(path + "\\zrthelp.html" + OPEN_TAIL, item)
@@ -272,8 +260,8 @@ class Installer(unittest.TestCase):
         self.uninstall(DEFAULT_FOLDER)
         self.check_uninstalled(DEFAULT_FOLDER)
         self.assertEqual([], self.session.windows("Ticker"))
-        self.assertEqual(self.scene.base_icons, self.scene.icon_count())
-        kept = self.registry(SETTINGS_KEY)
+        self.assertEqual(self.base_icons, self.icon_count())
+        kept = self.values(SETTINGS_KEY)
         self.assertIsNotNone(kept, "the user's settings went with the program")
         self.assertEqual(FIRST_RUN_VALUES | {"Last Stock Update"}, set(kept))
 
@@ -297,8 +285,8 @@ class Installer(unittest.TestCase):
         # maker's key goes as well. The folder above stays as it was.
         self.uninstall(chosen)
         self.check_uninstalled(chosen)
-        self.assertIsNone(self.registry(SETTINGS_KEY))
-        self.assertIsNone(self.registry(MAKER_KEY))
+        self.assertIsNone(self.values(SETTINGS_KEY))
+        self.assertIsNone(self.values(MAKER_KEY))
         self.assertEqual(["readme.txt"], [p.name for p in theirs.parent.iterdir()])
 
     def test_installing_again_closes_the_running_ticker_and_keeps_the_settings(self):
@@ -306,7 +294,7 @@ class Installer(unittest.TestCase):
         self.start_from_startup_link()
         self.session.reg_add(SETTINGS_KEY, "Stock Symbols", "IBM+MSFT", "REG_SZ")
         self.assertTrue(self.session.wait_for(
-            lambda: FIRST_RUN_VALUES <= set(self.registry(SETTINGS_KEY) or {}), WAIT))
+            lambda: FIRST_RUN_VALUES <= set(self.values(SETTINGS_KEY) or {}), WAIT))
         # A file in the folder that is not the installer's.
         notes = self.folder_of(DEFAULT_FOLDER) / "notes.txt"
         notes.write_text("mine\n")
@@ -314,8 +302,8 @@ class Installer(unittest.TestCase):
         self.install()
         self.assertTrue(self.session.wait_for(lambda: not self.session.windows("Ticker"), WAIT),
                         "the running ticker was not closed")
-        self.assertEqual(self.scene.base_icons, self.scene.icon_count())
-        values = self.registry(SETTINGS_KEY)
+        self.assertEqual(self.base_icons, self.icon_count())
+        values = self.values(SETTINGS_KEY)
         self.assertEqual("IBM+MSFT", values["Stock Symbols"]["data"])
         self.assertTrue(FIRST_RUN_VALUES <= set(values))
 
@@ -323,7 +311,7 @@ class Installer(unittest.TestCase):
         self.uninstall(DEFAULT_FOLDER, remaining={"notes.txt"})
         self.assertEqual("mine\n", notes.read_text())
         self.assertIsNone(find_child(self.startup_folder(), LINK_NAME))
-        self.assertNotIn("Path", self.registry(SETTINGS_KEY))
+        self.assertNotIn("Path", self.values(SETTINGS_KEY))
 
 
 if __name__ == "__main__":

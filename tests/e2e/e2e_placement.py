@@ -1,151 +1,119 @@
 """Placement and display modes with the real Ticker.exe and the stand-ins in other processes:
 following icons that come and go, the auto-hidden taskbar, the expanded bar and the bar over a
 running screen saver."""
-import sys
 import unittest
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
-import winetest as w  # noqa: E402
+import winetest as w
+from names import WM_CLOSE, WM_COMMAND, ids
+from scene import TickerTest
 
-KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
-WM_COMMAND = 0x0111
-IDM_EXPAND = 40008
-WM_APP = 0x8000
-ADD_FOREIGN, REMOVE_FOREIGN, SLIDE_AWAY, SLIDE_BACK = (WM_APP + 0x100 + i for i in range(4))
 SCREEN_W, SCREEN_H = w.SCREEN
+TRAY = "class:Shell_TrayWnd"
 
 
-class Placement(unittest.TestCase):
-    def setUp(self):
-        self.session = w.WineSession(f"placement_{self._testMethodName}")
-        self.addCleanup(self.session.close)
-
-    def start(self, *taskbar_options, screen_saver_option=None):
-        if screen_saver_option is not None:
-            self.session.reg_add(KEY, "US Headlines", 1)  # an existing store: no seeding
-            self.session.reg_add(KEY, "Show in Screen Saver", screen_saver_option)
-        self.session.spawn(w.TASKBAR_EXE, *taskbar_options)
-        self.assertTrue(self.session.wait_window("TrayClockWClass"))
-        self.ticker = self.session.spawn(w.TICKER_EXE)
-        self.assertTrue(self.session.wait_window("Ticker"))
-        self.assertTrue(self.session.wait_for(lambda: self.ticker_row()["visible"], 10))
-
-    def ticker_row(self):
-        rows = self.session.windows("Ticker")
-        return rows[0] if rows else None
-
-    def row(self, cls):
-        rows = self.session.windows(cls)
-        return rows[0] if rows else None
-
-    def screen_x_becomes(self, x, timeout=3):
-        return self.session.wait_for(lambda: self.ticker_row()["rect"][0] == x, timeout)
-
-    def tray(self, message, wparam=0):
-        return self.session.send("class:Shell_TrayWnd", message, wparam)["result"]
-
-    def test_follows_a_foreign_icon_added_and_removed_after_start(self):
-        self.start()
-        x0 = self.ticker_row()["rect"][0]
-        clock = self.row("TrayClockWClass")
-        self.assertEqual(clock["rect"][0], self.ticker_row()["rect"][2])  # just left of the clock
-        icon = self.tray(ADD_FOREIGN, 20)
-        self.assertTrue(self.screen_x_becomes(x0 - 20, timeout=1.5), self.ticker_row())
-        self.tray(REMOVE_FOREIGN, icon)
-        self.assertTrue(self.screen_x_becomes(x0, timeout=1.5), self.ticker_row())
+class Placement(TickerTest):
+    def start(self, *taskbar_options, screen_saver=None):
+        self.start_taskbar(*taskbar_options)
+        settings = {} if screen_saver is None else {"US Headlines": 1,
+                                                     "Show in Screen Saver": screen_saver}
+        self.start_ticker(settings)
 
     def against_the_clock(self):
-        return self.ticker_row()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
+        return self.ticker()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
 
-    def test_keeps_its_distance_from_the_clock_when_an_older_icon_goes(self):
+    def placed(self, x, timeout=2):
+        """Waits until the ticker stands at x within the notification area, against the clock."""
+        return self.s.wait_for(lambda: self.ticker()["rel"][0] == x and self.against_the_clock(),
+                               timeout)
+
+    def bar(self):
+        return self.row("SSBar")
+
+    def test_follows_icons_that_come_and_go(self):
         self.start("--foreign", "1")
-        area = self.row("TrayNotifyWnd")["cw"]
-        x = self.ticker_row()["rel"][0]
         self.assertTrue(self.against_the_clock())
-        self.tray(REMOVE_FOREIGN, 0)
-        # The area is now narrower than the baseline: no growth, and the ticker moves within
-        # the area so that it stays against the clock.
-        self.assertTrue(self.session.wait_for(
-            lambda: self.row("TrayNotifyWnd")["cw"] == area - 20 and
-            self.ticker_row()["rel"][0] == x - 20, 2), self.ticker_row())
-        self.assertTrue(self.against_the_clock())
+        x, screen_x = self.ticker()["rel"][0], self.ticker()["rect"][0]
+        # An icon added after the start widens the area to the left: the ticker goes with it.
+        icon = self.send(TRAY, ids.WM_TASKBAR_ADD_FOREIGN, 20)
+        self.assertTrue(self.s.wait_for(lambda: self.ticker()["rect"][0] == screen_x - 20, 2))
+        self.send(TRAY, ids.WM_TASKBAR_REMOVE_FOREIGN, icon)
+        self.assertTrue(self.s.wait_for(lambda: self.ticker()["rect"][0] == screen_x, 2))
+        # The icon that was there before goes: the area is narrower than at the start, and the
+        # ticker moves within it to stay against the clock.
+        self.send(TRAY, ids.WM_TASKBAR_REMOVE_FOREIGN, 0)
+        self.assertTrue(self.placed(x - 20), self.ticker())
 
     def test_waits_while_an_auto_hidden_taskbar_is_slid_away(self):
         self.start("--foreign", "1")
-        placed = self.ticker_row()["rel"]
-        self.tray(SLIDE_AWAY)
-        self.tray(REMOVE_FOREIGN, 0)
-        self.session.wait_for(lambda: False, 1.5)  # three placement ticks
-        self.assertEqual(placed, self.ticker_row()["rel"], "moved while the taskbar was away")
-        self.tray(SLIDE_BACK)
-        self.assertTrue(self.session.wait_for(
-            lambda: self.ticker_row()["rel"][0] == placed[0] - 20, 2), self.ticker_row())
-        self.assertTrue(self.against_the_clock())
+        placed = self.ticker()["rel"]
+        self.send(TRAY, ids.WM_TASKBAR_SLIDE_AWAY)
+        self.send(TRAY, ids.WM_TASKBAR_REMOVE_FOREIGN, 0)
+        # Nothing to wait for here but the time of three placement ticks.
+        self.s.wait_for(lambda: False, 1.5)
+        self.assertEqual(placed, self.ticker()["rel"], "moved while the taskbar was away")
+        self.send(TRAY, ids.WM_TASKBAR_SLIDE_BACK)
+        self.assertTrue(self.placed(placed[0] - 20), self.ticker())
 
     def test_expanded_bar_and_back(self):
         self.start()
-        docked = self.ticker_row()
+        docked = self.ticker()
         h = docked["ch"]
-        self.session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
-        bar = self.session.wait_for(lambda: self.row("SSBar"), 2)
-        self.assertTrue(bar, "no information bar")
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        bar = self.wait_row("SSBar", 2)
         self.assertEqual([0, SCREEN_H - h - 9, SCREEN_W, SCREEN_H], bar["rect"])
         self.assertEqual("0x00000000", bar["parent"])
         self.assertEqual(self.row("Shell_TrayWnd")["hwnd"], bar["owner"])
         self.assertTrue(bar["visible"])
-        ticker = self.ticker_row()
+        ticker = self.ticker()
         self.assertEqual(bar["hwnd"], ticker["parent"])
         self.assertEqual([0, 0, SCREEN_W, h], ticker["rel"])
 
-        self.session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
-        self.assertTrue(self.session.wait_for(lambda: not self.row("SSBar"), 2))
-        ticker = self.ticker_row()
-        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], ticker["parent"])
-        self.assertEqual(docked["rect"], ticker["rect"])
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
+        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker()["parent"])
+        self.assertEqual(docked["rect"], self.ticker()["rect"])
 
     def test_bar_over_a_running_screen_saver(self):
-        self.start(screen_saver_option=1)
-        h = self.ticker_row()["ch"]
-        saver = self.session.spawn(w.SCREENSAVER_EXE)
-        self.assertTrue(self.session.wait_window("WindowsScreenSaverClass"))
-        bar = self.session.wait_for(lambda: self.row("SSBar"), 2)
-        self.assertTrue(bar, "no information bar over the screen saver")
+        self.start(screen_saver=1)
+        h = self.ticker()["ch"]
+        saver = self.s.spawn(w.SCREENSAVER_EXE)
+        bar = self.wait_row("SSBar")
         screen_saver = self.row("WindowsScreenSaverClass")
         self.assertEqual(screen_saver["hwnd"], bar["owner"])
         self.assertEqual([0, SCREEN_H - h - 9, SCREEN_W, SCREEN_H], bar["rect"])
-        self.assertTrue(self.session.wait_for(
-            lambda: self.row("WindowsScreenSaverClass")["rect"] == [0, 0, SCREEN_W,
-                                                                    SCREEN_H - h - 9], 2))
-        self.session.send("class:WindowsScreenSaverClass", 0x0010, post=True)  # WM_CLOSE
+        self.wait_row("WindowsScreenSaverClass", 2, rect=[0, 0, SCREEN_W, SCREEN_H - h - 9])
+        self.post("class:WindowsScreenSaverClass", WM_CLOSE)
         saver.wait(timeout=30)
-        self.assertTrue(self.session.wait_for(lambda: not self.row("SSBar"), 2))
-        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker_row()["parent"])
+        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
+        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker()["parent"])
 
     def test_screen_saver_is_left_alone_when_the_option_is_off(self):
-        self.start(screen_saver_option=0)
-        placed = self.ticker_row()
-        self.session.spawn(w.SCREENSAVER_EXE)
-        self.assertTrue(self.session.wait_window("WindowsScreenSaverClass"))
-        self.session.wait_for(lambda: False, 1.5)
-        self.assertIsNone(self.row("SSBar"))
+        self.start(screen_saver=0)
+        placed = self.ticker()
+        self.s.spawn(w.SCREENSAVER_EXE)
+        self.wait_row("WindowsScreenSaverClass")
+        # Expanding now is the sign that the placement ticks have seen the screen saver.
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.assertEqual(self.row("Shell_TrayWnd")["hwnd"], self.wait_row("SSBar", 3)["owner"])
         self.assertEqual([0, 0, SCREEN_W, SCREEN_H], self.row("WindowsScreenSaverClass")["rect"])
-        self.assertEqual(placed["rect"], self.ticker_row()["rect"])
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
+        self.assertEqual(placed["rect"], self.ticker()["rect"])
 
     def test_screen_saver_wins_over_expanded_and_leaves_it_docked(self):
-        self.start(screen_saver_option=1)
-        self.session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
-        self.assertTrue(self.session.wait_for(lambda: self.row("SSBar"), 2))
-        saver = self.session.spawn(w.SCREENSAVER_EXE)
-        self.assertTrue(self.session.wait_for(
-            lambda: (self.row("SSBar") or {}).get("owner") ==
+        self.start(screen_saver=1)
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.wait_row("SSBar", 2)
+        saver = self.s.spawn(w.SCREENSAVER_EXE)
+        self.assertTrue(self.s.wait_for(
+            lambda: (self.bar() or {}).get("owner") ==
             (self.row("WindowsScreenSaverClass") or {}).get("hwnd"), 3))
-        self.session.send("class:WindowsScreenSaverClass", 0x0010, post=True)
+        self.post("class:WindowsScreenSaverClass", WM_CLOSE)
         saver.wait(timeout=30)
-        self.assertTrue(self.session.wait_for(lambda: not self.row("SSBar"), 2))
-        self.session.wait_for(lambda: False, 1.2)
-        self.assertIsNone(self.row("SSBar"), "expanded again after the screen saver")
-        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker_row()["parent"])
+        # Docked again: a tick docks it only when the screen saver has cleared "expanded".
+        self.assertTrue(self.s.wait_for(lambda: self.ticker()["parent"] ==
+                                        self.row("TrayNotifyWnd")["hwnd"], 2))
+        self.assertIsNone(self.bar(), "expanded again after the screen saver")
 
 
 if __name__ == "__main__":

@@ -1,20 +1,16 @@
 """What a person sees: the real ticker (taskbar stand-in in its own process, so Wine shows the
 docked strip) with content from the portal, in the colours of the settings, scrolling at its
 speed; and the expanded bar with the information line below the strip."""
-import sys
 import time
-from collections import Counter
 import unittest
-from pathlib import Path
+from collections import Counter
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "harness"))
-import winetest as w  # noqa: E402
-from portal import Portal  # noqa: E402
-from screen import Region, leftward_shift  # noqa: E402
+import winetest as w
+from names import KEY, WM_COMMAND, ids
+from scene import TickerTest
+from screen import Region, leftward_shift
 
-KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
 DEMO_EXE = w.WIN_BIN / "tools" / "demo" / "TickerDemo.exe"
-WM_COMMAND, IDM_EXPAND = 0x0111, 40008
 SCREEN_W, SCREEN_H = w.SCREEN
 
 # Colours no default uses, so the checks cannot pass by accident (COLORREF: 0x00BBGGRR).
@@ -29,28 +25,19 @@ def colorref(rgb):
     return r | (g << 8) | (b << 16)
 
 
-class StripVisual(unittest.TestCase):
+class StripVisual(TickerTest):
     def setUp(self):
-        self.session = w.WineSession(f"visual_{self._testMethodName}")
-        self.addCleanup(self.session.close)
-        s = self.session
+        super().setUp()
+        self.start_portal("--frozen")
         for name, value in (("US Headlines", 1), ("Stock Quotes", 1), ("Ticker Speed", 2),
                             ("Ticker Background Color", colorref(BACKGROUND)),
                             ("SYMBOL Color", colorref(SYMBOL)),
                             ("Quote UP Color", colorref(UP)),
                             ("Quote DOWN Color", colorref(DOWN))):
-            s.reg_add(KEY, name, value)
-        self.portal = Portal(s, "portal", "--frozen")
-        self.addCleanup(self.portal.stop)
-        s.env["http_proxy"] = self.portal.proxy
-        s.spawn(DEMO_EXE)
-        self.assertTrue(s.wait_window("Ticker"))
-        self.assertTrue(s.wait_for(lambda: any("/zrt/update" in r["target"]
-                                               for r in self.portal.requests()), 30))
-        time.sleep(2)  # the reply is handed over and scrolls
-
-    def ticker(self):
-        return self.session.windows("Ticker")[0]
+            self.s.reg_add(KEY, name, value)
+        self.start_ticker(exe=DEMO_EXE)
+        # The reply has been handed over to the strip when its time stamp is saved.
+        self.assertTrue(self.s.wait_for(lambda: "Last Stock Update" in self.registry(), 60))
 
     def shots(self, count, crop):
         """count screenshots about a second apart, each cropped; with the times before and
@@ -59,9 +46,9 @@ class StripVisual(unittest.TestCase):
         for i in range(count):
             if i:
                 time.sleep(1.0)
-            png = self.session.work / f"shot{i}.png"
+            png = self.s.work / f"shot{i}.png"
             before = time.monotonic()
-            self.session.screenshot(png)
+            self.s.screenshot(png)
             regions.append(((before, time.monotonic()), Region(png, *crop)))
         return regions
 
@@ -93,19 +80,20 @@ class StripVisual(unittest.TestCase):
 
     def test_expanded_bar_scrolls_with_the_information_line_below(self):
         h = self.ticker()["ch"]
-        self.session.send("class:Ticker", WM_COMMAND, IDM_EXPAND)
-        self.assertTrue(self.session.wait_for(lambda: self.session.windows("SSBar"), 5))
-        time.sleep(0.6)
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.wait_row("SSBar", 5, visible=True)
         top = SCREEN_H - h - 9
         strip = (12, top + 1, SCREEN_W - 12 - 78, h - 2)
+        self.assertTrue(self.s.wait_for(  # the bar has been painted
+            lambda: Region(self.s, *strip).colors().most_common(1)[0][0] == BACKGROUND, 5))
         shots = self.shots(3, strip)
         self.check_scrolling(shots)
         self.check_colors(shots)
         # The information line: white text on black, at the left ("LAST UPDATED: ..."), in
         # the middle ("Double-Click for Details") and at the right (the delay notice).
-        line = Region(self.session.work / "shot2.png", 0, top + h - 1, SCREEN_W, 10)
+        line = Region(self.s.work / "shot2.png", 0, top + h - 1, SCREEN_W, 10)
         for x0 in (0, SCREEN_W // 2 - 80, SCREEN_W - 200):
-            part = Region(self.session.work / "shot2.png", x0, top + h - 1, 160, 10).colors()
+            part = Region(self.s.work / "shot2.png", x0, top + h - 1, 160, 10).colors()
             self.assertGreater(part[(255, 255, 255)], 20, f"no text at x={x0}")
         self.assertGreater(line.colors()[(0, 0, 0)], line.width * line.height // 2)
 

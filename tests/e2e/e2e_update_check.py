@@ -8,13 +8,10 @@ current year. The local Ticker.exe's time is its last-write time in local time, 
 with TZ=UTC here, so a file time set in UTC is the local time the ticker compares.
 """
 import os
-import sys
 import time
 import unittest
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent / "update"))
-import update_world as u  # noqa: E402
+import update_world as u
 
 u.private_network(__file__)
 
@@ -28,128 +25,123 @@ def payload(length):
     return os.urandom(length)
 
 
-class UpdateCheck(unittest.TestCase):
-    def world(self, **install):
-        world = u.World(f"update_check_{self._testMethodName}")
-        self.addCleanup(world.close)
-        return world, u.Install(world.session, **install)
-
-    def assert_no_message_box(self, world):
-        self.assertEqual([], [b["title"] for b in world.message_boxes()])
+class UpdateCheck(u.UpdateTest):
+    def assert_no_message_box(self):
+        self.assertEqual([], [b["title"] for b in self.s.windows("#32770")])
 
     def test_same_listing_time_is_no_update_and_a_second_refresh_does_not_look_again(self):
-        world, install = self.world(program_time=OLD_LOCAL)
-        world.ftp.publish(u.compress(payload(5000), world.work), OLD_SERVER_SAME)
-        world.start_ticker(install)
-        self.assertTrue(world.wait_refreshes(1), "the first refresh never reached the portal")
-        self.assertEqual(1, world.ftp.connections())
-        self.assertEqual(1, world.ftp.listings(), "the check did not look for ticker.ex_")
-        self.assertEqual(0, world.ftp.downloads())
+        install = self.install(program_time=OLD_LOCAL)
+        self.ftp.publish(u.compress(payload(5000), self.s.work), OLD_SERVER_SAME)
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1), "the first refresh never reached the portal")
+        self.assertEqual(1, self.ftp.connections())
+        self.assertEqual(1, self.ftp.listings(), "the check did not look for ticker.ex_")
+        self.assertEqual(0, self.ftp.downloads())
         for name in ("zrt-comp.exe", "zrttemp.exe", "update.log"):
             self.assertFalse(install.file(name).exists(), name)
 
-        self.assertTrue(world.refresh_until(2), "Update Now did not refresh")
-        self.assertTrue(world.refresh_until(3), "Update Now did not refresh again")
-        self.assertEqual(1, world.ftp.connections(), "a later refresh checked again")
-        self.assertEqual(1, len(world.tickers()))
-        self.assert_no_message_box(world)
+        self.assertTrue(self.refresh_until(2), "Update Now did not refresh")
+        self.assertTrue(self.refresh_until(3), "Update Now did not refresh again")
+        self.assertEqual(1, self.ftp.connections(), "a later refresh checked again")
+        self.assertEqual(1, len(self.tickers()))
+        self.assert_no_message_box()
 
     def test_same_time_to_the_minute_is_no_update(self):
         now = time.gmtime()
         stamp = u.utc(now.tm_year, now.tm_mon, now.tm_mday, now.tm_hour, now.tm_min) - 2 * 3600
         if time.gmtime(stamp).tm_year != now.tm_year:
             self.skipTest("two hours ago was last year: the listing would name no year")
-        world, install = self.world(program_time=stamp)
-        world.ftp.publish(u.compress(payload(5000), world.work), stamp + 30)  # same minute
-        world.start_ticker(install)
-        self.assertTrue(world.wait_refreshes(1))
-        self.assertEqual(1, world.ftp.listings())
-        self.assertEqual(0, world.ftp.downloads())
+        install = self.install(program_time=stamp)
+        self.ftp.publish(u.compress(payload(5000), self.s.work), stamp + 30)  # same minute
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual(1, self.ftp.listings())
+        self.assertEqual(0, self.ftp.downloads())
 
     def test_without_the_program_file_the_check_never_touches_the_network(self):
         # "Path" names a folder without Ticker.exe; the ticker itself runs from elsewhere.
-        world, install = self.world(with_program=False)
-        world.ftp.publish(u.compress(payload(5000), world.work), u.utc(2030, 1, 1))
-        elsewhere = world.session.prefix / "drive_c" / "elsewhere"
+        install = self.install(with_program=False)
+        self.ftp.publish(u.compress(payload(5000), self.s.work), u.utc(2030, 1, 1))
+        elsewhere = self.s.prefix / "drive_c" / "elsewhere"
         elsewhere.mkdir()
         (elsewhere / "Ticker.exe").write_bytes(install.original)
-        world.session.spawn(elsewhere / "Ticker.exe", timeout=900)
-        self.assertTrue(world.wait_window("Ticker", 60))
-        self.assertTrue(world.wait_refreshes(1))
-        self.assertEqual([], world.ftp.lines(), "the FTP server was contacted")
+        self.s.spawn(elsewhere / "Ticker.exe", timeout=900)
+        self.assertTrue(self.wait(self.tickers, 60))
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual([], self.ftp.lines(), "the FTP server was contacted")
         self.assertEqual(["Update.exe"], sorted(p.name for p in install.dir.iterdir()))
-        self.assert_no_message_box(world)
+        self.assert_no_message_box()
 
     def test_a_server_without_the_update_directory_changes_nothing(self):
-        world, install = self.world(program_time=OLD_LOCAL)
-        world.ftp.publish(b"not here", OLD_SERVER_NEWER, directory="pub/other")
-        world.start_ticker(install)
-        self.assertTrue(world.wait_refreshes(1))
-        self.assertEqual(1, world.ftp.connections())
-        self.assertTrue(any('"CWD pub/ostrivane"' in line for line in world.ftp.lines()))
-        self.assertEqual(0, world.ftp.listings())
-        self.assertEqual(0, world.ftp.downloads())
+        install = self.install(program_time=OLD_LOCAL)
+        self.ftp.publish(b"not here", OLD_SERVER_NEWER, directory="pub/other")
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual(1, self.ftp.connections())
+        self.assertTrue(any('"CWD pub/ostrivane"' in line for line in self.ftp.lines()))
+        self.assertEqual(0, self.ftp.listings())
+        self.assertEqual(0, self.ftp.downloads())
         self.assertEqual(sorted(["Ticker.exe", "Update.exe"]),
                          sorted(p.name for p in install.dir.iterdir()))
-        self.assertEqual(1, len(world.tickers()))
-        self.assert_no_message_box(world)
+        self.assertEqual(1, len(self.tickers()))
+        self.assert_no_message_box()
 
     def test_a_failed_expansion_keeps_the_download_exactly_as_served(self):
         # The expanded file cannot be made (folders hold its name and the "...ex_" name that
         # LZ32 falls back on), so the compressed one stays: it must be the server's file to
         # the byte, longer than the 300,000-byte buffer and not a whole number of 50-byte
         # reads. Nothing is started.
-        world, install = self.world(program_time=OLD_LOCAL)
-        data = u.compress(payload(400_001), world.work)
+        install = self.install(program_time=OLD_LOCAL)
+        data = u.compress(payload(400_001), self.s.work)
         while len(data) % 50 == 0 or len(data) <= 300_000:
-            data = u.compress(payload(400_001 + len(data) % 7 + 1), world.work)
-        world.ftp.publish(data, OLD_SERVER_NEWER)
+            data = u.compress(payload(400_001 + len(data) % 7 + 1), self.s.work)
+        self.ftp.publish(data, OLD_SERVER_NEWER)
         install.file("zrttemp.exe").mkdir()
         install.file("zrttemp.ex_").mkdir()
-        world.start_ticker(install)
-        self.assertTrue(world.wait_refreshes(1))
-        self.assertEqual(1, world.ftp.downloads())
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual(1, self.ftp.downloads())
         kept = install.file("zrt-comp.exe")
         self.assertTrue(kept.is_file())
         self.assertEqual(len(data), kept.stat().st_size)
         self.assertEqual(data, kept.read_bytes())
         self.assertEqual("", install.log(), "the updater was started")
         self.assertEqual(install.original, install.program.read_bytes())
-        self.assertEqual(1, len(world.tickers()))
-        self.assert_no_message_box(world)
+        self.assertEqual(1, len(self.tickers()))
+        self.assert_no_message_box()
 
     def test_a_download_file_that_cannot_be_made_is_reported_by_name(self):
-        world, install = self.world(program_time=OLD_LOCAL)
-        world.ftp.publish(u.compress(payload(5000), world.work), OLD_SERVER_NEWER)
+        install = self.install(program_time=OLD_LOCAL)
+        self.ftp.publish(u.compress(payload(5000), self.s.work), OLD_SERVER_NEWER)
         install.file("zrt-comp.exe").mkdir()
-        world.start_ticker(install)
-        boxes = world.wait(lambda: [b for b in world.message_boxes()
+        self.start_installed(install)
+        boxes = self.wait(lambda: [b for b in self.s.windows("#32770")
                                     if b["title"] == "Failed to Create Temp File"], 90)
         self.assertTrue(boxes, "no message box")
-        texts = [r["title"] for r in world.windows("Static") if r["parent"] == boxes[0]["hwnd"]]
+        texts = [r["title"] for r in self.s.windows("Static") if r["parent"] == boxes[0]["hwnd"]]
         self.assertIn(r"C:\ostrivane\zrt-comp.exe", texts)
         self.assertEqual(0, int(boxes[0]["owner"], 16), "the box has an owner")
-        self.assertEqual(0, world.portal.content_requests(), "the refresh did not wait")
-        world.post(boxes[0]["hwnd"], u.WM_COMMAND, 1)  # OK
-        self.assertTrue(world.wait_refreshes(1), "the refresh did not go on after OK")
+        self.assertEqual(0, self.content_requests(), "the refresh did not wait")
+        self.post(boxes[0]["hwnd"], u.WM_COMMAND, 1)  # OK
+        self.assertTrue(self.wait_refreshes(1), "the refresh did not go on after OK")
         self.assertFalse(install.file("zrttemp.exe").exists())
         self.assertEqual("", install.log())
-        self.assertEqual(1, len(world.tickers()))
+        self.assertEqual(1, len(self.tickers()))
 
     def test_without_an_updater_the_ticker_runs_on_with_the_expanded_build(self):
-        world, install = self.world(program_time=OLD_LOCAL, with_updater=False)
+        install = self.install(program_time=OLD_LOCAL, with_updater=False)
         original = payload(654_321)
-        world.ftp.publish(u.compress(original, world.work), OLD_SERVER_NEWER)
-        world.start_ticker(install)
-        self.assertTrue(world.wait_refreshes(1))
-        self.assertEqual(1, world.ftp.downloads())
+        self.ftp.publish(u.compress(original, self.s.work), OLD_SERVER_NEWER)
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual(1, self.ftp.downloads())
         expanded = install.file("zrttemp.exe")
         self.assertEqual(len(original), expanded.stat().st_size)
         self.assertEqual(original, expanded.read_bytes())
         self.assertFalse(install.file("zrt-comp.exe").exists(), "the download was not removed")
         self.assertEqual(install.original, install.program.read_bytes())
-        self.assertEqual(1, len(world.tickers()), "the ticker closed with no updater to follow")
-        self.assert_no_message_box(world)
+        self.assertEqual(1, len(self.tickers()), "the ticker closed with no updater to follow")
+        self.assert_no_message_box()
 
 
 if __name__ == "__main__":

@@ -6,35 +6,27 @@ which the updater takes out again. (Files the updater refuses: e2e_update_refuse
 The "new build" is the real Ticker.exe with a marker after its last section: to the loader
 the same program, to every file comparison another build, so what comes up is honestly a
 ticker and honestly the new file."""
-import sys
 import time
 import unittest
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent / "update"))
-import update_world as u  # noqa: E402
+import update_world as u
 
 u.private_network(__file__)
 
 
-class UpdateInstall(unittest.TestCase):
-    def world(self):
-        world = u.World(f"update_install_{self._testMethodName}")
-        self.addCleanup(world.close)
-        install = u.Install(world.session, program_time=u.OLD_LOCAL)
-        return world, install
+class UpdateInstall(u.UpdateTest):
 
     def test_a_newer_build_is_installed_kept_apart_from_the_old_and_comes_up(self):
-        world, install = self.world()
+        install = self.install(program_time=u.OLD_LOCAL)
         new_build = u.with_marker(install.original, b"build 2 of the ticker")
-        run = u.UpdateRun(world, install, u.compress(new_build, world.work))
+        run = u.UpdateRun(self, install, u.compress(new_build, self.s.work))
 
         self.assertIsNotNone(run.ticker, f"no ticker came back: {run.explain()}")
         self.assertEqual(new_build, install.program.read_bytes(), "the new build is not in place")
         self.assertEqual(install.original, install.file("Ticker.bak").read_bytes())
         for name in ("zrttemp.exe", "zrt-comp.exe"):
             self.assertFalse(install.file(name).exists(), name)
-        self.assertEqual(1, len(world.tickers()))
+        self.assertEqual(1, len(self.tickers()))
         log = install.log()
         for step in ("Update started in C:\\ostrivane", "No ticker is running.",
                      f"The new build ({len(new_build)} bytes) is a Windows program for x86-64.",
@@ -49,15 +41,15 @@ class UpdateInstall(unittest.TestCase):
 
         # The new ticker checks too, and finds nothing newer than itself.
         self.assertTrue(run.wait_next_check(), "the new ticker never refreshed")
-        self.assertEqual(2, world.ftp.listings())
-        self.assertEqual(1, world.ftp.downloads())
+        self.assertEqual(2, self.ftp.listings())
+        self.assertEqual(1, self.ftp.downloads())
         self.assertEqual(new_build, install.program.read_bytes())
 
     def test_a_new_build_that_ends_at_once_is_taken_out_and_the_old_one_returns(self):
-        world, install = self.world()
+        install = self.install(program_time=u.OLD_LOCAL)
         broken = u.entry_returns_at_once(u.with_marker(install.original, b"build 3"))
         before = time.time()
-        run = u.UpdateRun(world, install, u.compress(broken, world.work))
+        run = u.UpdateRun(self, install, u.compress(broken, self.s.work))
 
         self.assertIsNotNone(run.ticker, f"no ticker came back: {run.explain()}")
         self.assertEqual(install.original, install.program.read_bytes(), "the old build is gone")
@@ -71,9 +63,9 @@ class UpdateInstall(unittest.TestCase):
         # Marked as tried now, so the restarted ticker does not fetch the same build again.
         self.assertGreaterEqual(install.program.stat().st_mtime, before - 5)
         self.assertTrue(run.wait_next_check(), "the old ticker never refreshed")
-        self.assertEqual(2, world.ftp.listings())
-        self.assertEqual(1, world.ftp.downloads(), "the bad build was fetched again")
-        self.assertEqual(1, len(world.tickers()))
+        self.assertEqual(2, self.ftp.listings())
+        self.assertEqual(1, self.ftp.downloads(), "the bad build was fetched again")
+        self.assertEqual(1, len(self.tickers()))
 
 
 if __name__ == "__main__":

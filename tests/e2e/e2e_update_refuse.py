@@ -4,13 +4,10 @@ way the installed build stays, the old ticker comes back, and it does not fetch 
 again at its own check."""
 import os
 import struct
-import sys
 import time
 import unittest
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent / "update"))
-import update_world as u  # noqa: E402
+import update_world as u
 
 u.private_network(__file__)
 
@@ -20,13 +17,11 @@ def damaged(packed):
     return packed[:14] + os.urandom(len(packed) - 14)
 
 
-class UpdateRefuse(unittest.TestCase):
+class UpdateRefuse(u.UpdateTest):
     def refused(self, served, reason):
-        world = u.World(f"update_refuse_{self._testMethodName}")
-        self.addCleanup(world.close)
-        install = u.Install(world.session, program_time=u.OLD_LOCAL)
+        install = self.install(program_time=u.OLD_LOCAL)
         before = time.time()
-        run = u.UpdateRun(world, install, served(install, world))
+        run = u.UpdateRun(self, install, served(install))
 
         self.assertIsNotNone(run.ticker, f"no ticker came back: {run.explain()}")
         log = install.log()
@@ -39,15 +34,14 @@ class UpdateRefuse(unittest.TestCase):
             self.assertFalse(install.file(name).exists(), name)
         self.assertGreaterEqual(install.program.stat().st_mtime, before - 5)
         self.assertTrue(run.wait_next_check(), "the old ticker never refreshed")
-        self.assertEqual(2, world.ftp.listings())
-        self.assertEqual(1, world.ftp.downloads(), "the refused file was fetched again")
-        self.assertEqual(1, len(world.tickers()))
+        self.assertEqual(2, self.ftp.listings())
+        self.assertEqual(1, self.ftp.downloads(), "the refused file was fetched again")
+        self.assertEqual(1, len(self.tickers()))
         return log
 
     def test_junk_from_a_damaged_download_is_refused(self):
-        def served(install, world):
-            packed = u.compress(install.original, world.work)
-            return damaged(packed)
+        def served(install):
+            return damaged(u.compress(install.original, self.s.work))
         # Almost always "no MZ header"; junk that happens to start with "MZ" fails further on.
         self.refused(served, r"(not a Windows program|its PE header|the file is cut short).*")
 
@@ -61,7 +55,7 @@ class UpdateRefuse(unittest.TestCase):
         data = other.read_bytes()
         pe = struct.unpack_from("<I", data, 0x3C)[0]
         self.assertEqual(0x14C, struct.unpack_from("<H", data, pe + 4)[0])
-        self.refused(lambda install, world: u.compress(data, world.work),
+        self.refused(lambda install: u.compress(data, self.s.work),
                      r"built for another kind of processor")
 
 

@@ -1,16 +1,24 @@
-"""Reading screenshots: a region's pixels, how far its content moved between two shots, and
-which colours it holds. ImageMagick does the decoding; the arithmetic is plain Python."""
+"""Reading the screen: a region's pixels from a screenshot or from the session's screen now,
+how far its content moved between two pictures, and which colours it holds. ImageMagick does
+the decoding; the arithmetic is plain Python."""
 import subprocess
 from collections import Counter
 
 
 class Region:
-    def __init__(self, png, x, y, width, height):
-        raw = subprocess.run(["convert", str(png), "-crop", f"{width}x{height}+{x}+{y}",
-                              "+repage", "-depth", "8", "rgb:-"],
-                             capture_output=True, check=True).stdout
+    """An RGB rectangle of a picture: a screenshot file, or the screen of a WineSession now."""
+
+    def __init__(self, picture, x, y, width, height):
+        source, data = str(picture), None
+        if hasattr(picture, "display"):
+            data = subprocess.run(["xwd", "-root", "-silent", "-display", picture.display],
+                                  capture_output=True, timeout=60, check=True).stdout
+            source = "xwd:-"
+        raw = subprocess.run(["convert", source, "-crop", f"{width}x{height}+{x}+{y}",
+                              "+repage", "-depth", "8", "rgb:-"], input=data,
+                             capture_output=True, timeout=60, check=True).stdout
         if len(raw) != width * height * 3:
-            raise ValueError(f"{png}: region {width}x{height}+{x}+{y} is off the image")
+            raise ValueError(f"{picture}: region {width}x{height}+{x}+{y} is off the image")
         self.width, self.height, self.raw = width, height, raw
 
     def pixel(self, x, y):

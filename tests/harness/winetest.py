@@ -11,6 +11,7 @@ x86_64 Windows build directory).
 import contextlib
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -27,7 +28,7 @@ SCREEN = (1024, 768)
 
 TICKER_EXE = WIN_BIN / "src" / "Ticker.exe"
 TASKBAR_EXE = WIN_BIN / "tools" / "taskbar" / "Taskbar.exe"
-PROBE_EXE = WIN_BIN / "tools" / "probe" / "Probe.exe"
+PROBE_EXE = WIN_BIN / "tests" / "probe" / "Probe.exe"
 SCREENSAVER_EXE = WIN_BIN / "tools" / "screensaver" / "Screensaver.exe"
 
 BASE_ENV = {
@@ -40,7 +41,9 @@ BASE_ENV = {
 
 
 def wine_env(prefix, display=None):
-    env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "DISPLAY"))}
+    # No proxy of this machine's: a test routes the ticker to its own servers, or nowhere.
+    env = {k: v for k, v in os.environ.items()
+           if not k.startswith(("WINE", "DISPLAY")) and not k.lower().endswith("_proxy")}
     env.update(BASE_ENV)
     env["WINEPREFIX"] = str(prefix)
     if display:
@@ -88,6 +91,8 @@ class WineSession:
         self.work.mkdir(parents=True)
         self.prefix = self.work / "prefix"
         self._procs = []
+        self._closers = []
+        self._probe, self._probe_lock = None, threading.Lock()
         self._runs = 0
         self._xvfb = None
         self.display = None
@@ -184,6 +189,25 @@ class WineSession:
         return (f"{'running' if code is None else f'ended with {code}'}; "
                 f"output: {output!r}; top-level windows: {tops}")
 
+    def on_close(self, stop):
+        """Has close() call stop() first, for what the session did not start as a process."""
+        self._closers.append(stop)
+
+    def processes(self, exe_name):
+        """Linux pids of this session's running Wine programs named exe_name ("Ticker.exe")."""
+        found = []
+        for entry in Path("/proc").iterdir():
+            try:
+                cmdline = (entry / "cmdline").read_bytes().split(b"\0")
+                environ = (entry / "environ").read_bytes().split(b"\0")
+            except OSError:
+                continue
+            if (f"WINEPREFIX={self.prefix}".encode() in environ and
+                    any(arg.replace(b"\\", b"/").endswith(b"/" + exe_name.encode())
+                        for arg in cmdline[:1])):
+                found.append(int(entry.name))
+        return found
+
     def spawn_native(self, *cmd, log=None, **kw):
         """Starts a native helper (a server) in the background; close() stops it."""
         out = open(log, "ab") if log else subprocess.DEVNULL
@@ -194,15 +218,44 @@ class WineSession:
         self._procs.append(proc)
         return proc
 
-    def probe(self, *args, timeout=30):
-        """Runs the probe and returns its JSON lines as a list of dicts."""
-        result = self.run(PROBE_EXE, *args, timeout=timeout)
-        rows = []
-        for line in result.stdout.splitlines():
-            line = line.strip()
-            if line.startswith("{"):
-                rows.append(json.loads(line))
-        return rows, result.returncode
+    def probe(self, *args, timeout=60):
+        """Has the probe run one command; returns its JSON lines as dicts and its exit code.
+
+        One probe process ("Probe serve") answers every command of the session, one at a time:
+        a Wine process costs about half a second to start on a loaded machine. Its output goes
+        through a pipe that nothing but it may hold, so it is started once the session's own
+        Wine services run. A probe that does not answer in time is stopped, and the next
+        command starts another."""
+        with self._probe_lock:
+            if not self._probe or self._probe.poll() is not None:
+                self._probe = subprocess.Popen(
+                    ["timeout", "-k", "5", "3600", "wine", str(PROBE_EXE), "serve"],
+                    env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                    stderr=subprocess.DEVNULL, start_new_session=True)
+                self._procs.append(self._probe)
+                self._probe_output = b""
+            self._probe.stdin.write(("\t".join(map(str, args)) + "\n").encode())
+            self._probe.stdin.flush()
+            rows, deadline, fd = [], time.time() + timeout, self._probe.stdout.fileno()
+            while True:
+                line, newline, rest = self._probe_output.partition(b"\n")
+                if not newline:
+                    ready = select.select([fd], [], [], max(0, deadline - time.time()))[0]
+                    chunk = os.read(fd, 65536) if ready else b""
+                    if not chunk:
+                        break
+                    self._probe_output += chunk
+                    continue
+                self._probe_output = rest
+                line = line.decode(errors="replace").strip()
+                row = json.loads(line) if line.startswith("{") else None
+                if row and list(row) == ["end"]:
+                    return rows, row["end"]
+                if row:
+                    rows.append(row)
+            os.killpg(self._probe.pid, signal.SIGKILL)
+            self._probe.wait()
+            return rows, 1
 
     def windows(self, cls=None):
         """The window tree as dicts (Probe tree), optionally only the windows of one class."""
@@ -236,8 +289,14 @@ class WineSession:
     def wait_window(self, cls, timeout_ms=30000, gone=False):
         # Generous: a first Wine program in a fresh session can take many seconds to start on
         # a machine busy with other sessions; a window that comes returns at once.
-        return self.run(PROBE_EXE, "wait-gone" if gone else "wait", cls, timeout_ms,
-                        timeout=timeout_ms // 1000 + 30).returncode == 0
+        return self.probe("wait-gone" if gone else "wait", cls, timeout_ms,
+                          timeout=timeout_ms // 1000 + 30)[1] == 0
+
+    def text(self, target):
+        """What a control holds now: {"text": its WM_GETTEXT text (an edit box's, not its
+        creation title), "items": the entries of a list box}, or None."""
+        rows, code = self.probe("text", target)
+        return rows[0] if code == 0 else None
 
     def registry(self, key):
         """Values of a registry key as {name: row}; row has type, length and data."""
@@ -271,27 +330,32 @@ class WineSession:
 
     # -- tear-down ----------------------------------------------------------------------------
     def close(self):
-        for proc in self._procs:
-            if proc.poll() is None:
+        try:
+            for stop in reversed(self._closers):
+                stop()
+            for proc in self._procs:
+                if proc.poll() is None:
+                    try:
+                        os.killpg(proc.pid, signal.SIGTERM)
+                    except ProcessLookupError:
+                        pass
+            for proc in self._procs:
                 try:
-                    os.killpg(proc.pid, signal.SIGTERM)
-                except ProcessLookupError:
-                    pass
-        for proc in self._procs:
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                os.killpg(proc.pid, signal.SIGKILL)
-                proc.wait()
-        subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
-        if self._xvfb:
-            self._xvfb.terminate()
-            try:
-                self._xvfb.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self._xvfb.kill()
-                self._xvfb.wait()
+                    proc.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(proc.pid, signal.SIGKILL)
+                    proc.wait()
+            subprocess.run(["timeout", "-k", "5", "30", "wineserver", "-k"], env=self.env,
+                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        finally:  # the display goes whatever went wrong before
+            if self._xvfb:
+                self._xvfb.terminate()
+                try:
+                    self._xvfb.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    self._xvfb.kill()
+                    self._xvfb.wait()
 
     def __enter__(self):
         return self

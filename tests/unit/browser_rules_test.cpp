@@ -91,10 +91,3 @@ TEST(BrowserPoint, RegionsOfTheTickerWindowAndTheSpecialRequests) {
     EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-2, 0, w));
     EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1000, -2, w));
 }
-
-TEST(BrowserPoint, AddressBufferHoldsTheLongestRequest) {
-    // Search: root + path + 255; help: a 259-character folder + file name; a 199-char link.
-    EXPECT_EQ(27u + 14 + 255, kMaxAddressLength(27, 259, 199));
-    EXPECT_EQ(259u + 13, kMaxAddressLength(0, 259, 199));
-    EXPECT_EQ(300u, kMaxAddressLength(0, 0, 300));
-}

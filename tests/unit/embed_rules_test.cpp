@@ -9,12 +9,6 @@ TEST(EmbedRules, TaskbarMustSpanTheScreenWidth) {
     EXPECT_FALSE(TaskbarSpansScreen(964, 1024, 1024));  // docked right
 }
 
-TEST(EmbedRules, TargetWidthIsAThirdOrHalfTheScreen) {
-    EXPECT_EQ(341, TargetWidth(1024, WidthDivisorFor(0)));
-    EXPECT_EQ(512, TargetWidth(1024, WidthDivisorFor(1)));
-    EXPECT_EQ(2u, WidthDivisorFor(7));  // any nonzero flag is the large size
-}
-
 TEST(EmbedRules, ReserveLoopFollowsAShellThatWidensAtOnce) {
     ReserveLoop loop = BeginReserveLoop(64);
     int icons = 0, grown = 0;

@@ -1,5 +1,4 @@
-// The segment walk, the marker table and the painter's frame walk, against a fake measurement:
-// every label character is 7 pixels wide, every value character 9.
+// The segment walk and the painter's frame walk, against the fake font (fake_font.h).
 #include "display/strip_frame.h"
 #include "display/strip_text.h"
 
@@ -9,16 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "fake_font.h"
 #include "feed/content_model.h"
 
 namespace {
-
-constexpr int32_t kLabelChar = 7;
-constexpr int32_t kValueChar = 9;
-
-int32_t FakeWidth(const StripPiece& piece) {
-    return static_cast<int32_t>(piece.length) * (piece.value ? kValueChar : kLabelChar);
-}
 
 // Distinct colours, one per role, so a wrong role shows.
 struct Palette {
@@ -161,42 +154,6 @@ TEST(StripWalk, PositionsStayBoundedWhateverTheMeasurementSays) {
     EXPECT_EQ(kStripXLimit,
               WalkStrip("a|b|c|", 7, 0, StripWalker{nullptr, huge, nullptr, nullptr}));
     EXPECT_EQ(3, WalkStrip("a|b|c|", 7, 3, StripWalker{nullptr, negative, nullptr, nullptr}));
-}
-
-TEST(ColorMarkers, TenMarkersEachSelectTheirOwnRole) {
-    const std::pair<char, ColorRole> expected[] = {
-        {'+', kQuoteUpColor},    {'-', kQuoteDownColor}, {'%', kQuoteNcColor},
-        {'{', kUsColor},         {'}', kWorldColor},     {'~', kBusinessColor},
-        {'!', kPoliticsColor},   {'@', kSportsColor},    {'^', kEntertainmentColor},
-        {'?', kTechnologyColor},
-    };
-    for (auto [marker, role] : expected) {
-        EXPECT_TRUE(IsColorMarker(marker)) << marker;
-        EXPECT_EQ(role, MarkerColorRole(marker)) << marker;
-        StripPiece value{"x ", 2, 1, true, marker, 0};
-        EXPECT_EQ(kPalette.colors[role], PieceColor(value, kPalette.colors)) << marker;
-    }
-    for (char other : {'#', '|', ' ', 'a', '0', '\0', '\x95', '*', '&'}) {
-        EXPECT_FALSE(IsColorMarker(other)) << int(other);
-        EXPECT_EQ(kColorRoleCount, MarkerColorRole(other));
-    }
-}
-
-TEST(StripFrame, GeometryLeavesTheBorderFrameAndButtonsAlone) {
-    FrameGeometry g = FrameFor(600, 24, false);
-    EXPECT_EQ(10, g.clipLeft);
-    EXPECT_EQ(1, g.clipTop);
-    EXPECT_EQ(600 - 77, g.clipRight);
-    EXPECT_EQ(23, g.clipBottom);
-    EXPECT_EQ(11, g.margin);
-
-    g = FrameFor(600, 24, true);  // over the screen saver
-    EXPECT_EQ(1, g.clipLeft);
-    EXPECT_EQ(0, g.margin);
-
-    g = FrameFor(40, 1, false);  // too small: empty, never flipped onto the border
-    EXPECT_EQ(g.clipLeft, g.clipRight);
-    EXPECT_EQ(g.clipTop, g.clipBottom);
 }
 
 TEST(StripFrame, SegmentsGoFromTheMarginLabelsAtTopValuesThreeLower) {

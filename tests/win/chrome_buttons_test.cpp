@@ -12,18 +12,16 @@
 
 #include "app/buttons_win.h"
 #include "app/ticker_host_win.h"
+#include "gdi_objects_win.h"
 #include "settings/settings.h"
 
 namespace {
 
+using Picture = gdi_test::Pixels;
+
 constexpr int kWidth = 300, kHeight = 28;
 constexpr COLORREF kBackground = RGB(10, 20, 30);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-
-struct Picture {
-    std::vector<COLORREF> px;
-    COLORREF At(int x, int y) const { return px[y * kWidth + x]; }
-};
 
 LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -41,12 +39,6 @@ LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM
 class ChromeButtons : public testing::Test {
   protected:
     void SetUp() override {
-        WNDCLASSA wc = {};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = ChromeTestProc;
-        wc.hInstance = ProgramInstance;
-        wc.lpszClassName = "ChromeButtonsTest";
-        RegisterClassA(&wc);
         if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
         if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
         if (!FacePen) FacePen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE));
@@ -55,8 +47,8 @@ class ChromeButtons : public testing::Test {
         Expanded = 0;
         ScreenSaverWindow = nullptr;
         LogoState = SearchState = ExpandState = NextTopicState = 1;
-        window_ = CreateWindowExA(WS_EX_TOPMOST, "ChromeButtonsTest", "", WS_POPUP | WS_VISIBLE, 40,
-                                  40, kWidth, kHeight, nullptr, nullptr, ProgramInstance, nullptr);
+        window_ =
+            gdi_test::TestWindow("ChromeButtonsTest", 40, 40, kWidth, kHeight, ChromeTestProc);
         ASSERT_TRUE(window_);
         RECT rc;
         GetClientRect(window_, &rc);
@@ -78,25 +70,7 @@ class ChromeButtons : public testing::Test {
         UpdateWindow(window_);
         MSG msg;
         while (PeekMessageA(&msg, window_, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&msg);
-        HDC windowDc = GetDC(window_);
-        HDC memory = CreateCompatibleDC(windowDc);
-        BITMAPINFO bi{};
-        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), kWidth, -kHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HBITMAP dib = CreateDIBSection(windowDc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, kWidth, kHeight, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        Picture p;
-        for (int i = 0; i < kWidth * kHeight; ++i) {
-            uint32_t v = static_cast<uint32_t*>(bits)[i];
-            p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
-        }
-        SelectObject(memory, old);
-        DeleteObject(dib);
-        DeleteDC(memory);
-        ReleaseDC(window_, windowDc);
-        return p;
+        return gdi_test::ReadWindow(window_, kWidth, kHeight);
     }
 
     // Takes the posted "Next Topic" jump off the queue, if there is one.

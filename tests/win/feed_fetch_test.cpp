@@ -1,6 +1,8 @@
-// FetchAndParseFeed against a small HTTP server on a thread of this process, reached the way
-// a proxy is: the test opens its Internet handle with the server as the proxy, so every
-// request arrives with its absolute address and the exact header lines WinINet sent.
+// The feed worker against a small HTTP server on a thread of this process, reached the way a
+// proxy is, so every request arrives with its absolute address: FetchAndParseFeed through an
+// Internet handle the test opens, and whole refreshes through the system's proxy setting.
+// Here is what only this process sees (the text handed to the strip, the worker's flags); the
+// requests and the ticker's fate are checked end to end (tests/e2e/e2e_feed.py).
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -18,19 +20,21 @@
 #include <vector>
 
 #include "app/ticker_host_win.h"
+#include "base/text.h"
 #include "display/banners.h"
 #include "feed/content_model.h"
 #include "feed/feed_worker_win.h"
 #include "feed/fetch_win.h"
+#include "gdi_objects_win.h"
 #include "settings/settings.h"
 
 namespace {
 
 const char kKey[] = "SOFTWARE\\Ostrivane\\Ticker";
-const std::string F = "\x0B", C = "\x05", T = "\x0E", L = "\x0D";
-const std::string kBullet = "  \x95  ";
+const std::string F = "\x0B";  // a field of the reply
 
-// What the server answers: a body, or a hang-up without any reply.
+// What the server answers: a body, or a hang-up without any reply. The handler may also wait
+// before it answers; the server takes the next connection only after this one.
 struct Answer {
     std::string body;
     bool hangUp = false;
@@ -164,69 +168,6 @@ class FeedFetch : public testing::Test {
     HWND savedWindow_;
 };
 
-TEST_F(FeedFetch, ContentRequestIsSentAndItsReplyParsed) {
-    TickerSettings.showQuotes = 1;
-    std::strcpy(TickerSettings.stockSymbols, "IBM+INTC");
-    PortalThread portal([](const std::string&) {
-        return Answer{T + "rt" + C + "1" + F + "Top:" + C + "2" + F + "Headline A" + F + L + "x/a" +
-                      L + F + "Headline B" + F + L + "HTTP://y/b" + L};
-    });
-    EXPECT_EQ("Top:  |{Headline A" + kBullet + "Headline B" + kBullet + "|", Fetch(portal));
-
-    std::vector<std::string> requests = portal.Requests();
-    ASSERT_EQ(1u, requests.size());
-    EXPECT_EQ(0u, requests[0].find("GET http://my.tamzo.example"));
-    EXPECT_NE(std::string::npos, requests[0].find("/zrt/update?stocks=IBM,INTC&news=10, HTTP/1."));
-    EXPECT_NE(std::string::npos, requests[0].find("\r\nUser-Agent: ZRT Ticker V1.0\r\n"));
-
-    ASSERT_EQ(2, LinkCount.load());
-    LinkEntry first, second;
-    ASSERT_TRUE(ReadLink(0, &first));
-    ASSERT_TRUE(ReadLink(1, &second));
-    EXPECT_STREQ("http://x/a", first.url);
-    EXPECT_EQ(1u, first.topicStart);
-    EXPECT_STREQ("HTTP://y/b", second.url);
-    EXPECT_EQ(0u, second.topicStart);
-    EXPECT_GT(first.rightEdge, 0);
-    EXPECT_GT(second.rightEdge, first.rightEdge);
-    EXPECT_EQ(0, FeedDisabled);
-}
-
-TEST_F(FeedFetch, AirportsAreReadFromTheStoreAtEveryFetch) {
-    TickerSettings.showWeather = 1;
-    std::strcpy(TickerSettings.airports, "JFK");
-    PortalThread portal([](const std::string&) { return Answer{"x"}; });
-    Fetch(portal);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, "Airports", 0, REG_SZ, reinterpret_cast<const BYTE*>("ORD,SEA"), 8);
-    RegCloseKey(key);
-    Fetch(portal);
-
-    std::vector<std::string> requests = portal.Requests();
-    ASSERT_EQ(2u, requests.size());
-    EXPECT_NE(std::string::npos, requests[0].find("?weather=c,JFK&news=10, "));
-    EXPECT_NE(std::string::npos, requests[1].find("?weather=c,ORD,SEA&news=10, "));
-}
-
-TEST_F(FeedFetch, EmptyReplyGivesTheNoDataBanner) {
-    PortalThread portal([](const std::string&) { return Answer{""}; });
-    EXPECT_EQ(kNoDataBanner, Fetch(portal));
-    EXPECT_EQ(0, FeedDisabled);
-}
-
-TEST_F(FeedFetch, ContentThatCannotBeOpenedDisablesTheFeed) {
-    int port;
-    {
-        PortalThread gone([](const std::string&) { return Answer{""}; });
-        port = gone.port();
-    }
-    EXPECT_EQ("", Fetch(port));
-    EXPECT_EQ(1, FeedDisabled);
-    EXPECT_EQ(0, content_[0]);
-}
-
 TEST_F(FeedFetch, ReplyLargerThanTheResponseBufferIsCutAndParsed) {
     // 99999 bytes fit beside the zero: the field's first three letters arrive, the rest not.
     PortalThread portal([](const std::string&) {
@@ -257,26 +198,6 @@ class FeedLogin : public FeedFetch {
     }
 };
 
-TEST_F(FeedLogin, AnyReplyWithOkLetsTheContentRequestFollowWithoutQuery) {
-    PortalThread portal([](const std::string& line) {
-        return IsLogin(line) ? Answer{"NOT OK"} : Answer{F + "mine"};
-    });
-    EXPECT_EQ("mine|", Fetch(portal));
-    std::vector<std::string> requests = portal.Requests();
-    ASSERT_EQ(2u, requests.size());
-    EXPECT_EQ(0u, requests[0].find("GET http://login.tamzo.example"));
-    EXPECT_NE(std::string::npos, requests[0].find("/bin/zrtlogin?login=jane&passwd=pw HTTP/1."));
-    EXPECT_NE(std::string::npos, requests[0].find("Accept: text//plain"));
-    EXPECT_NE(std::string::npos, requests[0].find("Accept: text//html"));
-    EXPECT_NE(std::string::npos, requests[1].find("/zrt/update HTTP/1."));
-}
-
-TEST_F(FeedLogin, RefusedLoginGivesTheBannerAndNoContentRequest) {
-    PortalThread portal([](const std::string&) { return Answer{"LOGIN FAILED ok"}; });
-    EXPECT_EQ(kBadLoginBanner, Fetch(portal));
-    EXPECT_EQ(1u, portal.Requests().size());
-}
-
 TEST_F(FeedLogin, LoginBytesCountAsReceived) {
     PortalThread portal(
         [](const std::string& line) { return IsLogin(line) ? Answer{"OK"} : Answer{""}; });
@@ -292,12 +213,103 @@ TEST_F(FeedLogin, LoginServerThatHangsUpRefusesTheLogin) {
     EXPECT_EQ(1u, portal.Requests().size());
 }
 
-TEST_F(FeedLogin, CredentialsTooLongForTheLoginAddressAreNotSent) {
-    std::memset(TickerSettings.userId, 'u', 99);
-    std::memset(TickerSettings.password, 'p', 99);
-    PortalThread portal([](const std::string&) { return Answer{"OK"}; });
-    EXPECT_EQ(kBadLoginBanner, Fetch(portal));
-    EXPECT_TRUE(portal.Requests().empty());
+// Whole refreshes, as the window starts them: the worker finds the server through the system's
+// proxy setting, and the test pumps its window's messages while it waits (the hand-over
+// repaints the window).
+class FeedWorker : public FeedFetch {
+  protected:
+    void SetUp() override {
+        FeedFetch::SetUp();
+        window_ = gdi_test::TestWindow("FeedWorkerTest", 0, 0, 300, 24);
+        TickerWindow = window_;
+        TickerSettings.showQuotes = 1;
+        CopyText(TickerSettings.stockSymbols, "IBM");
+        InitFeedState();
+    }
+    void TearDown() override {
+        SHDeleteKeyA(HKEY_CURRENT_USER, kInternetSettings);
+        DestroyWindow(window_);
+        FeedFetch::TearDown();
+    }
+
+    void UseProxy(PortalThread& portal) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr,
+                                                 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+        const DWORD on = 1;
+        const std::string server = "127.0.0.1:" + std::to_string(portal.port());
+        RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
+        RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
+                       DWORD(server.size() + 1));
+        RegCloseKey(key);
+    }
+
+    // Pumps this thread's messages until condition() holds; false after 20 s.
+    static bool PumpUntil(const std::function<bool()>& condition) {
+        for (DWORD start = GetTickCount(); !condition();) {
+            if (GetTickCount() - start > 20000) return false;
+            gdi_test::Pump();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return true;
+    }
+
+    // Waits for the newest worker to end: after it, every worker started has ended.
+    static bool WorkerEnded() {
+        return PumpUntil([] { return WaitForSingleObject(FeedThreadHandle, 0) == WAIT_OBJECT_0; });
+    }
+
+    static constexpr char kInternetSettings[] =
+        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    HWND window_ = nullptr;
+};
+
+TEST_F(FeedWorker, ARefreshAskedForWhileOneRunsStartsNone) {
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    PortalThread portal([&](const std::string&) {
+        WaitForSingleObject(release, 20000);
+        return Answer{F + "x"};
+    });
+    UseProxy(portal);
+    StartFeedRefresh(window_, 0);
+    ASSERT_TRUE(PumpUntil([&] { return portal.Requests().size() == 1; }));
+    StartFeedRefresh(window_, 0);
+    StartFeedRefresh(window_, 0);
+    SetEvent(release);
+    ASSERT_TRUE(WorkerEnded());
+    EXPECT_EQ(1u, portal.Requests().size());
+    EXPECT_EQ(0, FeedThreadRunning);
+
+    StartFeedRefresh(window_, 0);  // once it has ended, the next one runs
+    ASSERT_TRUE(WorkerEnded());
+    EXPECT_EQ(2u, portal.Requests().size());
+    CloseHandle(release);
+}
+
+TEST_F(FeedWorker, AFailedFirstRefreshIsTheFirstAllTheSame) {
+    // The first refresh ends with a refused login; the next shows no "contacting" banner.
+    TickerSettings.useMyTamzo = 1;
+    CopyText(TickerSettings.userId, "jane");
+    CopyText(TickerSettings.password, "pw");
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    int requests = 0;
+    PortalThread portal([&](const std::string&) {
+        if (++requests > 1) WaitForSingleObject(release, 20000);
+        return Answer{"LOGIN FAILED"};
+    });
+    UseProxy(portal);
+    FirstRefresh = 1;
+    StartFeedRefresh(window_, 0);
+    ASSERT_TRUE(WorkerEnded());
+    EXPECT_EQ(0, FirstRefresh);
+    EXPECT_EQ(0, std::strncmp(DisplayText, kBadLoginBanner, std::strlen(kBadLoginBanner)));
+
+    StartFeedRefresh(window_, 0);
+    ASSERT_TRUE(PumpUntil([&] { return portal.Requests().size() == 2; }));
+    EXPECT_EQ(0, std::strncmp(DisplayText, kBadLoginBanner, std::strlen(kBadLoginBanner)));
+    SetEvent(release);
+    ASSERT_TRUE(WorkerEnded());
+    CloseHandle(release);
 }
 
 }  // namespace

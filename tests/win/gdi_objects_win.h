@@ -1,8 +1,11 @@
-// What the in-process painter tests share: a count of the process's live GDI objects and a
-// window that leaves its pixels to the test.
+// What the in-process tests share: a count of the process's live GDI objects, the one maker of
+// their windows, and the one read-back of a window's pixels.
 #pragma once
 #include <windows.h>
 #include <winternl.h>
+
+#include <cstdint>
+#include <vector>
 
 namespace gdi_test {
 
@@ -57,10 +60,12 @@ inline void Pump() {
     for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
 }
 
-// A shown top-most popup of class className (registered here) with QuietProc, painted once.
-inline HWND QuietWindow(const char* className, int x, int y, int width, int height) {
+// A shown top-most popup of class className (registered here with proc), painted once.
+inline HWND TestWindow(const char* className, int x, int y, int width, int height,
+                       WNDPROC proc = QuietProc) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = QuietProc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = className;
     RegisterClassA(&wc);
@@ -70,6 +75,44 @@ inline HWND QuietWindow(const char* className, int x, int y, int width, int heig
     UpdateWindow(window);
     Pump();
     return window;
+}
+
+inline HWND QuietWindow(const char* className, int x, int y, int width, int height) {
+    return TestWindow(className, x, y, width, height);
+}
+
+// The top left width x height pixels of a device context, as COLORREF values row by row.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<COLORREF> px;
+    COLORREF At(int x, int y) const { return px[y * width + x]; }
+};
+
+inline Pixels ReadPixels(HDC source, int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC memory = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    GdiFlush();
+    Pixels p{width, height, {}};
+    for (int i = 0; i < width * height; ++i) {
+        const uint32_t v = static_cast<uint32_t*>(bits)[i];
+        p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
+    }
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(dib);
+    return p;
+}
+
+inline Pixels ReadWindow(HWND window, int width, int height) {
+    HDC dc = GetDC(window);
+    Pixels p = ReadPixels(dc, width, height);
+    ReleaseDC(window, dc);
+    return p;
 }
 
 }  // namespace gdi_test

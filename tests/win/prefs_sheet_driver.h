@@ -1,7 +1,7 @@
-// Helpers of the preferences tests: they run the real sheet (or About box) modally on the
-// test's thread, as the ticker does on its window thread, and drive it from a second thread
-// through its controls with the messages a user's clicks and keys produce. Results are read
-// from the registry, from TickerSettings and from the controls themselves.
+// Helpers of the preferences tests that need the sheet in this process (to watch the calls it
+// makes into the system): they run the real sheet modally on the test's thread, as the ticker
+// does on its window thread, and drive it from a second thread through its controls with the
+// messages a user's clicks and keys produce.
 //
 // Threads: the test's thread owns the stand-in ticker window and every dialog; the driver
 // thread only finds windows, sends or posts messages to them and reads them. A click that may
@@ -17,11 +17,11 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <string>
 #include <thread>
 
 #include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
+#include "gdi_objects_win.h"
 #include "settings/settings.h"
 
 namespace prefs_test {
@@ -32,48 +32,11 @@ constexpr DWORD kSendTimeoutMs = 20000;
 constexpr int kApplyButton = 0x3021;  // the sheet's "Apply" button
 
 // -- registry, read and written directly, not through the store under test ----------------------
-inline bool RawDword(const char* name, DWORD* value) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD size = sizeof *value;
-    LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS;
-}
-
-inline DWORD Dword(const char* name, DWORD absent = 0xDEADBEEF) {
-    DWORD value = absent;
-    RawDword(name, &value);
-    return value;
-}
-
-// A string value as text (up to its first zero); "<absent>" when there is none.
-inline std::string String(const char* name) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<absent>";
-    char data[1024] = {};
-    DWORD size = sizeof data - 1;
-    LONG rc = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(key);
-    return rc == ERROR_SUCCESS ? std::string(data) : "<absent>";
-}
-
 inline void SetDword(const char* name, DWORD value) {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
                                              KEY_ALL_ACCESS, nullptr, &key, nullptr));
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
-}
-
-inline void SetString(const char* name, const std::string& text) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
 }
 
@@ -111,18 +74,7 @@ inline void* PatchImport(const char* dll, const char* function, void* replacemen
 // A plain window of this thread in the place of the docked ticker: the sheet is owned by it,
 // and the pages re-arm its refresh timer, rebuild the strip fonts for it and repaint it.
 inline HWND CreateStandInTicker() {
-    static ATOM atom = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = "PrefsTestTicker";
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
-    HWND window =
-        CreateWindowExA(WS_EX_TOOLWINDOW, "PrefsTestTicker", "", WS_POPUP | WS_VISIBLE, 600, 740,
-                        340, 24, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = gdi_test::TestWindow("PrefsTestTicker", 600, 740, 340, 24, DefWindowProcA);
     // The ticker window makes these when it is created; the swatches draw their edges with them.
     if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
     if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
@@ -172,8 +124,7 @@ inline bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 
     return true;
 }
 
-// -- acting on controls
-// ----------------------------------------------------------------------------
+// -- acting on controls ---------------------------------------------------------------------------
 inline LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, kSendTimeoutMs, &result);
@@ -185,35 +136,6 @@ inline void Click(HWND dialog, int id) { Send(GetDlgItem(dialog, id), BM_CLICK);
 // A click whose handling may open a modal window; the caller waits for what follows.
 inline void PostClick(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
-// Replaces the text of an edit box the way typing does: select all, then one WM_CHAR per
-// character, so the box's own rules (upper case, length limit) apply.
-inline void Type(HWND dialog, int id, const std::string& text) {
-    HWND edit = GetDlgItem(dialog, id);
-    Send(edit, EM_SETSEL, 0, -1);
-    Send(edit, WM_CHAR, VK_BACK, 0);
-    for (unsigned char c : text) Send(edit, WM_CHAR, c, 0);
-}
-
-inline std::string Text(HWND dialog, int id) {
-    char text[1024] = "";
-    HWND control = GetDlgItem(dialog, id);
-    Send(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-// The texts of every static control of a window, each between "|" characters.
-inline std::string StaticTexts(HWND window) {
-    std::string out = "|";
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char cls[64] = "", text[512] = "";
-        GetClassNameA(child, cls, sizeof cls);
-        if (lstrcmpiA(cls, "Static") != 0) continue;
-        Send(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        out += std::string(text) + "|";
-    }
-    return out;
-}
-
 inline bool Checked(HWND dialog, int id) {
     return Send(GetDlgItem(dialog, id), BM_GETCHECK) == BST_CHECKED;
 }
@@ -221,46 +143,6 @@ inline bool Checked(HWND dialog, int id) {
 // A check box brought to the wanted state by clicking it, as the user would.
 inline void SetCheck(HWND dialog, int id, bool on) {
     if (Checked(dialog, id) != on) Click(dialog, id);
-}
-
-inline std::string ListEntries(HWND dialog, int id) {
-    HWND list = GetDlgItem(dialog, id);
-    std::string out;
-    LRESULT count = Send(list, LB_GETCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        char entry[300] = "";
-        if (Send(list, LB_GETTEXTLEN, i) >= static_cast<LRESULT>(sizeof entry)) return "<long>";
-        Send(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
-        out += (out.empty() ? "" : " ") + std::string(entry);
-    }
-    return out;
-}
-
-// -- the sheet ------------------------------------------------------------------------------------
-inline HWND CurrentPage(HWND sheet) {
-    return reinterpret_cast<HWND>(Send(sheet, PSM_GETCURRENTPAGEHWND));
-}
-
-// Switches to page index as a click on its tab does, and returns the page.
-inline HWND ShowPage(HWND sheet, int index) {
-    Send(sheet, PSM_SETCURSEL, index, 0);
-    return CurrentPage(sheet);
-}
-
-inline std::string TabTitles(HWND sheet) {
-    HWND tabs = reinterpret_cast<HWND>(Send(sheet, PSM_GETTABCONTROL));
-    std::string out;
-    LRESULT count = Send(tabs, TCM_GETITEMCOUNT);
-    for (LRESULT i = 0; i < count; ++i) {
-        char text[64] = "";
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        Send(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-        out += (out.empty() ? "" : "|") + std::string(text);
-    }
-    return out;
 }
 
 // Runs open() on this thread (it returns when its modal window has closed) while drive() runs

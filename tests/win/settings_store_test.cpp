@@ -1,4 +1,5 @@
-// The settings store against Wine's real registry.
+// The settings store against Wine's real registry, with values that someone else wrote. What
+// the store writes is checked where the preferences write it (tests/e2e/e2e_prefs.py).
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -20,15 +21,6 @@ class SettingsStore : public testing::Test {
     void SetUp() override { SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey); }
     void TearDown() override { SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey); }
 
-    static bool RawValue(const char* name, DWORD* type, BYTE* data, DWORD* size) {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        LONG rc = RegQueryValueExA(key, name, nullptr, type, data, size);
-        RegCloseKey(key);
-        return rc == ERROR_SUCCESS;
-    }
-
     static void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
         HKEY key;
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0,
@@ -37,55 +29,6 @@ class SettingsStore : public testing::Test {
         RegCloseKey(key);
     }
 };
-
-TEST_F(SettingsStore, AbsentValuesReadAsTheirDefaults) {
-    EXPECT_EQ(Rgb(255, 255, 0), ReadColorSetting(IDC_COLOR_QUOTE_NC));
-    EXPECT_EQ(Rgb(0, 0, 0), ReadColorSetting(IDC_COLOR_BACKGROUND));
-    EXPECT_EQ(0u, ReadFlagSetting(IDC_WORLD));
-    EXPECT_EQ(15u, ReadNewsRefresh());
-    EXPECT_EQ(10u, ReadStoriesPerTopic(IDC_STORIES));
-
-    std::strcpy(TickerSettings.stockSymbols, "junk");
-    LoadStockSymbols();
-    EXPECT_STREQ("^DJI+^SPC+^IXIC+^XAM+IBM+INTC+MSFT", TickerSettings.stockSymbols);
-
-    char path[kPathField];
-    ReadInstallPath(path);
-    EXPECT_STREQ("c:\\progra~1\\tamzo!", path);
-
-    char buf[kSettingString] = "unchanged";
-    ReadSettingString(kUserIdValue, buf);
-    EXPECT_STREQ("unchanged", buf);
-}
-
-TEST_F(SettingsStore, ShortSymbolListIsAFullFieldAndReadsBackShort) {
-    std::strcpy(TickerSettings.stockSymbols, "IBM+T");
-    SaveStockSymbols();
-    DWORD type = 0, size = 512;
-    BYTE data[512];
-    ASSERT_TRUE(RawValue("Stock Symbols", &type, data, &size));
-    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(200u, size);
-    TickerSettings.stockSymbols[0] = 0;
-    LoadStockSymbols();
-    EXPECT_STREQ("IBM+T", TickerSettings.stockSymbols);
-}
-
-TEST_F(SettingsStore, StringsAndNumbersRoundTrip) {
-    WriteSettingString(kPasswordValue, "pa55 word");
-    char buf[kSettingString] = {};
-    ReadSettingString(kPasswordValue, buf);
-    EXPECT_STREQ("pa55 word", buf);
-    DWORD type = 0, size = 512;
-    BYTE raw[512];
-    ASSERT_TRUE(RawValue("Tamzo! Password", &type, raw, &size));
-    EXPECT_EQ(100u, size);
-
-    WriteColorSetting(IDC_COLOR_SPORTS, Rgb(1, 2, 3));
-    EXPECT_EQ(Rgb(1, 2, 3), ReadColorSetting(IDC_COLOR_SPORTS));
-    WriteFlagSetting(IDC_BOLD_FONT, 1);
-    EXPECT_EQ(1u, ReadFlagSetting(IDC_BOLD_FONT));
-}
 
 // Values written by someone else can be anything: too long, unterminated, of another type.
 TEST_F(SettingsStore, HostileValuesStayWithinTheirFields) {

@@ -46,11 +46,6 @@ bool AcceptWithBoxAnswered(RECT bar, SeenBox* seen) {
     return accepted;
 }
 
-TEST(Startup, TaskbarAtTheTopOrBottomIsAccepted) {
-    EXPECT_TRUE(AcceptTaskbarPosition(RECT{0, 740, 1024, 768}, 1024));
-    EXPECT_TRUE(AcceptTaskbarPosition(RECT{-2, -2, 1026, 28}, 1024));
-}
-
 TEST(Startup, TaskbarAtTheLeftOrRightIsRefusedWithTheMessage) {
     for (RECT bar : {RECT{0, 0, 60, 768}, RECT{964, 0, 1024, 768}}) {
         SeenBox seen;

@@ -1,7 +1,7 @@
 // The strip painter in a real window of this process: frames are read back from the window's
 // device context and compared with the text drawn on its own in the same font and colours at
 // the place where it belongs. Everything the frame must not touch is pre-filled with a
-// sentinel colour.
+// sentinel colour. Colours are compared as the screen holds them (the display is 24-bit).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -20,8 +20,10 @@
 namespace {
 
 using gdi_test::GdiObjectCount;
+using gdi_test::Pixels;
 using gdi_test::Pump;
 using gdi_test::QuietWindow;
+using gdi_test::ReadPixels;
 
 constexpr int kWidth = 600, kHeight = 24;
 constexpr COLORREF kSentinel = RGB(90, 60, 120);
@@ -31,40 +33,35 @@ constexpr COLORREF kQuoteUp = RGB(0, 240, 16);
 constexpr COLORREF kSports = RGB(200, 40, 160);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Pixels of a device context, read through a 32-bit DIB section.
-struct Pixels {
-    int width = 0, height = 0;
-    std::vector<uint32_t> bits;
-
-    COLORREF At(int x, int y) const {
-        uint32_t v = bits[y * width + x];
-        return RGB((v >> 16) & 255, (v >> 8) & 255, v & 255);
-    }
-    void Paste(const Pixels& piece, int left, int top) {
-        for (int y = 0; y < piece.height; ++y)
-            for (int x = 0; x < piece.width; ++x)
-                if (left + x >= 0 && left + x < width && top + y >= 0 && top + y < height)
-                    bits[(top + y) * width + left + x] = piece.bits[y * piece.width + x];
-    }
-};
-
-// Runs draw on a w x h DIB section and returns what it holds afterwards.
-template <class Draw> Pixels OnDib(int w, int h, Draw draw) {
+// What draw leaves on a w x h 32-bit bitmap of its own.
+template <class Draw> Pixels OnBitmap(int w, int h, Draw draw) {
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, dib);
+    HGDIOBJ old = SelectObject(dc, bitmap);
     draw(dc);
-    GdiFlush();
-    Pixels p{
-        w, h,
-        std::vector<uint32_t>(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + w * h)};
+    Pixels p = ReadPixels(dc, w, h);
     SelectObject(dc, old);
+    DeleteObject(bitmap);
     DeleteDC(dc);
-    DeleteObject(dib);
     return p;
+}
+
+// Copies piece into p at (left, top), clipped to p.
+void Paste(Pixels& p, const Pixels& piece, int left, int top) {
+    for (int y = 0; y < piece.height; ++y)
+        for (int x = 0; x < piece.width; ++x)
+            if (left + x >= 0 && left + x < p.width && top + y >= 0 && top + y < p.height)
+                p.px[(top + y) * p.width + left + x] = piece.At(x, y);
+}
+
+void Fill(HDC dc, COLORREF color) {
+    RECT all{0, 0, kWidth, kHeight};
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
 }
 
 // A segment drawn on its own, opaque, at the top left corner: what the strip should show.
@@ -73,27 +70,21 @@ struct Alone {
     int width;
 };
 Alone DrawAlone(HFONT font, COLORREF color, const char* text) {
-    int width = 0;
-    Pixels p = OnDib(kWidth, kHeight, [&](HDC dc) {
-        RECT all{0, 0, kWidth, kHeight};
-        HBRUSH brush = CreateSolidBrush(kBackground);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
+    SIZE size{0, 0};
+    Pixels p = OnBitmap(kWidth, kHeight, [&](HDC dc) {
+        Fill(dc, kBackground);
         HGDIOBJ old = SelectObject(dc, font);
-        SIZE size;
         GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
-        width = size.cx;
         SetBkMode(dc, OPAQUE);
         SetBkColor(dc, kBackground);
         SetTextColor(dc, color);
         TextOutA(dc, 0, 0, text, static_cast<int>(std::strlen(text)));
         SelectObject(dc, old);
     });
-    p.width = width;  // keep only the segment's own cell
+    Pixels cell{size.cx, kHeight, {}};  // keep only the segment's own cell
     for (int y = 0; y < kHeight; ++y)
-        std::memmove(&p.bits[y * width], &p.bits[y * kWidth], width * sizeof(uint32_t));
-    p.bits.resize(width * kHeight);
-    return Alone{p, width};
+        for (int x = 0; x < size.cx; ++x) cell.px.push_back(p.At(x, y));
+    return Alone{cell, size.cx};
 }
 
 class StripPainter : public testing::Test {
@@ -135,13 +126,9 @@ class StripPainter : public testing::Test {
     }
     static Pixels PaintCopy(char* copy) {
         HDC dc = GetDC(window);
-        RECT all{0, 0, kWidth, kHeight};
-        HBRUSH brush = CreateSolidBrush(kSentinel);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
+        Fill(dc, kSentinel);
         PaintStrip(dc, window, copy);
-        Pixels p = OnDib(kWidth, kHeight,
-                         [&](HDC mem) { BitBlt(mem, 0, 0, kWidth, kHeight, dc, 0, 0, SRCCOPY); });
+        Pixels p = ReadPixels(dc, kWidth, kHeight);
         ReleaseDC(window, dc);
         return p;
     }
@@ -149,23 +136,12 @@ class StripPainter : public testing::Test {
     // The frame the strip should show: sentinel outside the clip, background inside it, and
     // each segment pasted where it belongs.
     static Pixels Expected(int clipLeft, const std::vector<std::pair<Alone, POINT>>& pieces) {
-        Pixels inside = OnDib(kWidth, kHeight, [](HDC dc) {
-            RECT all{0, 0, kWidth, kHeight};
-            HBRUSH brush = CreateSolidBrush(kBackground);
-            FillRect(dc, &all, brush);
-            DeleteObject(brush);
-        });
-        for (const auto& [piece, at] : pieces) inside.Paste(piece.pixels, at.x, at.y);
-        Pixels sentinel = OnDib(kWidth, kHeight, [](HDC dc) {
-            RECT all{0, 0, kWidth, kHeight};
-            HBRUSH brush = CreateSolidBrush(kSentinel);
-            FillRect(dc, &all, brush);
-            DeleteObject(brush);
-        });
+        Pixels inside{kWidth, kHeight, std::vector<COLORREF>(kWidth * kHeight, kBackground)};
+        for (const auto& [piece, at] : pieces) Paste(inside, piece.pixels, at.x, at.y);
+        Pixels frame{kWidth, kHeight, std::vector<COLORREF>(kWidth * kHeight, kSentinel)};
         for (int y = 1; y < kHeight - 1; ++y)
-            for (int x = clipLeft; x < kWidth - 77; ++x)
-                sentinel.bits[y * kWidth + x] = inside.bits[y * kWidth + x];
-        return sentinel;
+            for (int x = clipLeft; x < kWidth - 77; ++x) frame.px[y * kWidth + x] = inside.At(x, y);
+        return frame;
     }
 
     static void ExpectSame(const Pixels& expected, const Pixels& actual) {

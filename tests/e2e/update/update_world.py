@@ -10,7 +10,6 @@ test starts runs inside the namespace and is stopped by the WineSession that own
 traffic leaves loopback.
 """
 import calendar
-import json
 import os
 import shutil
 import signal
@@ -22,18 +21,16 @@ import time
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "harness"))
-import winetest as w  # noqa: E402
+import winetest as w
+from names import KEY, WM_COMMAND, ids
+from portal import Portal
+from scene import TickerTest
 
-KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
 INSTALL_WIN = r"C:\ostrivane"
 UPDATE_HOST = "ftp.ostrivane.example"
 PORTAL_HOSTS = ["my.tamzo.example", "login.tamzo.example", "search.tamzo.example",
                 "quote.tamzo.example"]
-WM_COMMAND = 0x0111
-IDM_UPDATE_NOW = 40004
 WIN32_BIN = Path(os.environ.get("TICKER_WIN32_BIN", w.BUILD / "win-i686"))
-PORTAL_EXE = w.BUILD / "tools" / "portal" / "portal"
 UPDATE_EXE = w.WIN_BIN / "src" / "Update.exe"
 _MARK = "TICKER_UPDATE_PRIVATE_NET"
 
@@ -165,25 +162,6 @@ class FtpServer:
         return self.count("OK DOWNLOAD")
 
 
-# -- the portal -----------------------------------------------------------------------------
-class Portal:
-    """The portal stand-in on 127.0.0.1:80, so that each refresh of the ticker ends with a
-    content request we can see: after it, the update check of that refresh is over."""
-
-    def __init__(self, session, work):
-        if not PORTAL_EXE.exists():
-            raise RuntimeError(f"{PORTAL_EXE} is missing: build the native tree first")
-        self.log = work / "portal.log"
-        self.proc = session.spawn_native(PORTAL_EXE, "--bind", "127.0.0.1", "--port", "80",
-                                         "--frozen", "--log", self.log, log=work / "portal.out")
-        _wait_port(80, self.proc)
-
-    def content_requests(self):
-        if not self.log.exists():
-            return 0
-        return sum('"/zrt/update"' in line for line in self.log.read_text().splitlines())
-
-
 # -- files --------------------------------------------------------------------------------
 def utc(year, month, day, hour=0, minute=0):
     return calendar.timegm((year, month, day, hour, minute, 0))
@@ -255,91 +233,55 @@ class Install:
         return path.read_text(errors="replace") if path.exists() else ""
 
 
-class World:
-    """One test's whole set-up: a Wine session with its taskbar, the FTP server and the portal.
-    Close it (or use `with`) to stop everything."""
+class UpdateTest(TickerTest):
+    """A scenario's world: its Wine session with the taskbar, the FTP server and the portal on
+    their usual ports, reached by name from the private network."""
 
-    def __init__(self, name):
+    def setUp(self):
         if _stopping:
             raise unittest.SkipTest("out of time")
-        self.session = w.WineSession(name)
-        try:
-            self.work = self.session.work
-            self.ftp = FtpServer(self.session, self.work)
-            self.portal = Portal(self.session, self.work)
-            self.session.spawn(w.TASKBAR_EXE)
-            if not self.wait_window("TrayNotifyWnd", 30):
-                raise RuntimeError("the taskbar stand-in did not come up")
-        except BaseException:
-            self.session.close()
-            raise
+        super().setUp()
+        del self.s.env["http_proxy"]
+        self.ftp = FtpServer(self.s, self.s.work)
+        # On its usual port: each refresh ends with a content request we can see, and after
+        # it the update check of that refresh is over.
+        self.portal = Portal(self.s, "portal", "--frozen", port=80)
+        self.start_taskbar()
 
-    def close(self):
-        self.session.close()
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    # windows
-    def probe(self, *args, timeout=60):
-        """Runs Probe.exe and returns its JSON rows and exit code. Its output goes to a file,
-        not a pipe: a Wine helper that the probe happens to start (the desktop process, when
-        the probe is the first program to need it) inherits the output and lives on, and a
-        pipe would then never reach its end."""
-        out = self.work / "probe.out"
-        with open(out, "wb") as sink:
-            code = subprocess.run(["timeout", "-k", "5", str(timeout), "wine", str(w.PROBE_EXE),
-                                   *map(str, args)], env=self.session.env,
-                                  stdin=subprocess.DEVNULL, stdout=sink,
-                                  stderr=subprocess.DEVNULL).returncode
-        rows = [json.loads(line) for line in out.read_text(errors="replace").splitlines()
-                if line.startswith("{")]
-        return rows, code
-
-    def windows(self, cls):
-        return [r for r in self.probe("tree")[0] if r.get("class") == cls]
-
-    def wait_window(self, cls, timeout):
-        return self.session.wait_for(lambda: self.windows(cls), timeout=timeout, interval=0.5)
+    def install(self, **options):
+        return Install(self.s, **options)
 
     def tickers(self):
-        return self.windows("Ticker")
+        return self.s.windows("Ticker")
 
-    def message_boxes(self):
-        return self.windows("#32770")
+    def wait(self, predicate, timeout=90):
+        return self.s.wait_for(predicate, timeout=timeout, interval=0.5)
 
-    def start_ticker(self, install):
+    def start_installed(self, install):
         """Starts the installed ticker; returns its process and its Ticker window."""
-        proc = self.session.spawn(install.program, timeout=900)
-        tickers = self.wait_window("Ticker", 60)
-        if not tickers:
-            raise AssertionError("the ticker did not come up")
+        proc = self.s.spawn(install.program, timeout=900)
+        tickers = self.wait(self.tickers, 60)
+        self.assertTrue(tickers, f"the ticker did not come up: {self.s.state_of(proc)}")
         return proc, tickers[0]
 
-    def post(self, target, message, wparam=0, lparam=0):
-        return self.probe("post", target, message, wparam, lparam)[1] == 0
+    def content_requests(self):
+        return sum(r["path"] == "/zrt/update" for r in self.portal.requests())
 
     def refresh_until(self, count, timeout=90):
         """Chooses "Update Now" until the portal has seen `count` content requests. A ticker
         ignores it while a refresh still runs, so it is asked again until one starts."""
         def reached():
-            if self.portal.content_requests() >= count:
+            if self.content_requests() >= count:
                 return True
-            self.post("class:Ticker", WM_COMMAND, IDM_UPDATE_NOW)
+            self.s.send("class:Ticker", WM_COMMAND, ids.IDM_UPDATE_NOW, post=True)
             return False
 
         return self.wait(reached, timeout)
 
-    def wait(self, predicate, timeout=90):
-        return self.session.wait_for(predicate, timeout=timeout, interval=0.5)
-
     def wait_refreshes(self, count, timeout=90):
         """Waits until the portal has seen `count` content requests: that many refreshes
         have got past their update check."""
-        return self.wait(lambda: self.portal.content_requests() >= count, timeout)
+        return self.wait(lambda: self.content_requests() >= count, timeout)
 
 
 # -- one update, start to end ---------------------------------------------------------------
@@ -357,7 +299,7 @@ class UpdateRun:
     def __init__(self, world, install, served):
         self.world, self.install = world, install
         world.ftp.publish(served, SERVER_NEWER)
-        proc, ticker = world.start_ticker(install)
+        proc, ticker = world.start_installed(install)
         self.old_window = ticker["hwnd"]
         try:
             proc.wait(timeout=180)

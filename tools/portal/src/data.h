@@ -18,13 +18,16 @@ struct Topic {
 };
 
 // The seven news topics in their usual order.
-const std::vector<Topic>& newsTopics();
-const Topic* findTopic(std::string_view code);
+const std::vector<Topic>& NewsTopics();
+const Topic* FindTopic(std::string_view code);
 
 struct Headline {
     std::string title;
     std::string link;  // without "http://" for the portal's own stories
 };
+
+// Headlines by topic code, in reply order.
+using News = std::map<std::string, std::vector<Headline>>;
 
 struct Weather {
     std::string code;  // airport code, upper case
@@ -40,25 +43,29 @@ struct Account {
 };
 
 struct Catalog {
-    std::vector<Quote> quotes;                          // in file order
-    std::map<std::string, std::vector<Headline>> news;  // by topic code
-    std::vector<Weather> weather;                       // in file order
+    std::vector<Quote> quotes;     // in file order
+    News news;                     // of the data directory
+    std::vector<Weather> weather;  // in file order
     std::vector<Account> accounts;
 
-    const Quote* findQuote(std::string_view symbol) const;
-    const Weather* findWeather(std::string_view code) const;
-    const Account* findAccount(std::string_view login) const;
+    const Quote* FindQuote(std::string_view symbol) const;
+    const Weather* FindWeather(std::string_view code) const;
+    const Account* FindAccount(std::string_view login) const;
 };
 
 // Address of the portal's own page for story `index` (1-based) of a topic, without "http://".
-std::string storyLink(std::string_view topicCode, std::size_t index);
+std::string StoryLink(std::string_view topicCode, std::size_t index);
+
+// Address of the story page of a live headline, e.g.
+// "my.tamzo.example/story/0123456789abcdef.html".
+std::string LiveStoryLink(std::string_view id);
 
 // Weather for an airport that the data does not know: derived from the code's letters only.
-Weather madeUpWeather(const std::string& code);
+Weather MadeUpWeather(const std::string& code);
 
 // Loads every file of `dir`. A missing file gives an empty table and a warning; a malformed
 // line is skipped with a warning. Fails only when the directory cannot be read at all.
-bool loadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
+bool LoadCatalog(const std::string& dir, Catalog& catalog, std::vector<std::string>& warnings,
                  std::string& error);
 
 }  // namespace portal

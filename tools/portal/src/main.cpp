@@ -21,12 +21,12 @@ int main(int argc, char** argv) {
     portal::Options options;
     options.portal.dataDir = PORTAL_DEFAULT_DATA_DIR;
     std::string error;
-    if (!portal::parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
-        std::cerr << "portal: " << error << "\n" << portal::usageText();
+    if (!portal::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::cerr << "portal: " << error << "\n" << portal::UsageText();
         return 2;
     }
     if (options.help) {
-        std::cout << portal::usageText();
+        std::cout << portal::UsageText();
         return 0;
     }
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
 
     portal::Portal site;
     std::vector<std::string> warnings;
-    bool loaded = site.load(options.portal, warnings, error);
+    bool loaded = site.Load(options.portal, warnings, error);
     for (const std::string& w : warnings) std::cerr << "portal: warning: " << w << "\n";
     if (!loaded) {
         std::cerr << "portal: " << error << "\n";
@@ -48,16 +48,19 @@ int main(int argc, char** argv) {
     }
 
     httplib::Server server;
-    site.install(server);
+    site.Install(server);
     int port = options.port;
     if (port == 0) {
         port = server.bind_to_any_port(options.bind);
     } else if (!server.bind_to_port(options.bind, port)) {
         port = -1;
     }
+    // From here the process ends with _exit: a refresh thread may be making a connection for
+    // up to the connect deadline, and nothing it holds needs saving (a cached copy is renamed
+    // into place whole), so the portal does not wait for it.
     if (port <= 0) {
         std::cerr << "portal: cannot listen on " << options.bind << ":" << options.port << "\n";
-        return 1;
+        _exit(1);
     }
 
     std::atomic<bool> listening{true};
@@ -77,5 +80,6 @@ int main(int argc, char** argv) {
     listening = false;
     kill(getpid(), SIGTERM);  // ends the stopper if listening ended on its own
     stopper.join();
-    return ok ? 0 : 1;
+    std::fflush(nullptr);
+    _exit(ok ? 0 : 1);
 }

@@ -17,8 +17,8 @@ struct Options {
 
 // Fills `options` from the arguments after the program name. On a bad argument returns false
 // with a message in `error`.
-bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
+bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
 
-const char* usageText();
+const char* UsageText();
 
 }  // namespace portal

@@ -11,73 +11,73 @@ namespace portal {
 
 namespace {
 
-bool contains(const std::vector<std::string>& list, const std::string& item) {
+bool Contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-std::string cleanAirport(std::string_view s) {
-    std::string out = toUpper(trim(s));
+std::string CleanAirport(std::string_view s) {
+    std::string out = ToUpper(Trim(s));
     if (out.size() < 2 || out.size() > 5) return "";
     for (char c : out)
         if (!std::isalnum(static_cast<unsigned char>(c))) return "";
     return out;
 }
 
-bool allDigits(const std::string& s) {
+bool AllDigits(const std::string& s) {
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) {
         return std::isdigit(static_cast<unsigned char>(c));
     });
 }
 
-void readStocks(const std::string& value, Selection& sel) {
+void ReadStocks(const std::string& value, Selection& sel) {
     // Symbols are normally joined by commas; '+' and blanks are taken as separators too.
     std::string list = value;
     std::replace(list.begin(), list.end(), '+', ',');
     std::replace(list.begin(), list.end(), ' ', ',');
-    for (const std::string& item : split(list, ',')) {
-        std::string symbol = cleanSymbol(item);
-        if (symbol.empty() || contains(sel.symbols, symbol)) continue;
+    for (const std::string& item : Split(list, ',')) {
+        std::string symbol = CleanSymbol(item);
+        if (symbol.empty() || Contains(sel.symbols, symbol)) continue;
         if (sel.symbols.size() >= kMaxSymbols) break;
         sel.symbols.push_back(symbol);
     }
 }
 
-void readWeather(const std::string& value, Selection& sel) {
-    std::vector<std::string> items = split(value, ',');
+void ReadWeather(const std::string& value, Selection& sel) {
+    std::vector<std::string> items = Split(value, ',');
     std::size_t first = 0;
     if (!items.empty()) {
-        std::string scale = toLower(trim(items[0]));
+        std::string scale = ToLower(Trim(items[0]));
         if (scale == "f" || scale == "c") {
             sel.celsius = scale == "c";
             first = 1;
         }
     }
     for (std::size_t i = first; i < items.size(); ++i) {
-        std::string code = cleanAirport(items[i]);
-        if (code.empty() || contains(sel.airports, code)) continue;
+        std::string code = CleanAirport(items[i]);
+        if (code.empty() || Contains(sel.airports, code)) continue;
         if (sel.airports.size() >= kMaxAirports) break;
         sel.airports.push_back(code);
     }
 }
 
-void readNews(const std::string& value, Selection& sel) {
-    std::vector<std::string> items = split(value, ',');
+void ReadNews(const std::string& value, Selection& sel) {
+    std::vector<std::string> items = Split(value, ',');
     for (std::size_t i = 0; i < items.size(); ++i) {
-        std::string item = toLower(trim(items[i]));
-        if (i == 0 && allDigits(item)) {
+        std::string item = ToLower(Trim(items[i]));
+        if (i == 0 && AllDigits(item)) {
             long n = item.size() > 6 ? kMaxStories : std::stol(item);
             sel.stories = static_cast<int>(std::clamp<long>(n, 1, kMaxStories));
             continue;
         }
-        if (findTopic(item) && !contains(sel.topics, item)) sel.topics.push_back(item);
+        if (FindTopic(item) && !Contains(sel.topics, item)) sel.topics.push_back(item);
     }
 }
 
 }  // namespace
 
-std::string cleanSymbol(std::string_view text) {
+std::string CleanSymbol(std::string_view text) {
     std::string out;
-    for (char c : toUpper(trim(text))) {
+    for (char c : ToUpper(Trim(text))) {
         if (std::isalnum(static_cast<unsigned char>(c)) || c == '^' || c == '.' || c == '-' ||
             c == '_')
             out += c;
@@ -85,7 +85,7 @@ std::string cleanSymbol(std::string_view text) {
     return out.substr(0, std::min(out.size(), kMaxSymbolLength));
 }
 
-Target splitTarget(std::string_view target) {
+Target SplitTarget(std::string_view target) {
     Target t;
     std::string_view rest = target;
     std::size_t q = rest.find('?');
@@ -103,24 +103,24 @@ Target splitTarget(std::string_view target) {
     return t;
 }
 
-std::optional<std::string> queryValue(std::string_view query, std::string_view key,
+std::optional<std::string> QueryValue(std::string_view query, std::string_view key,
                                       bool plusIsSpace) {
-    for (const std::string& pair : split(query, '&')) {
+    for (const std::string& pair : Split(query, '&')) {
         std::size_t eq = pair.find('=');
         std::string name = pair.substr(0, eq);
-        if (percentDecode(name, plusIsSpace) != key) continue;
+        if (PercentDecode(name, plusIsSpace) != key) continue;
         return eq == std::string::npos ? std::string()
-                                       : percentDecode(pair.substr(eq + 1), plusIsSpace);
+                                       : PercentDecode(pair.substr(eq + 1), plusIsSpace);
     }
     return std::nullopt;
 }
 
-Selection parseSelection(std::string_view query) {
+Selection ParseSelection(std::string_view query) {
     Selection sel;
     // '+' stays as it is: in a symbol list it separates symbols, it is not a space.
-    if (auto v = queryValue(query, "stocks")) readStocks(*v, sel);
-    if (auto v = queryValue(query, "weather")) readWeather(*v, sel);
-    if (auto v = queryValue(query, "news")) readNews(*v, sel);
+    if (auto v = QueryValue(query, "stocks")) ReadStocks(*v, sel);
+    if (auto v = QueryValue(query, "weather")) ReadWeather(*v, sel);
+    if (auto v = QueryValue(query, "news")) ReadNews(*v, sel);
     return sel;
 }
 

@@ -22,11 +22,11 @@ struct Target {
 };
 
 // "/a/b?x=1" and "http://host:port/a/b?x=1" both give path "/a/b" and query "x=1".
-Target splitTarget(std::string_view target);
+Target SplitTarget(std::string_view target);
 
 // The first value of `key` in a raw query, percent-decoded (with plusIsSpace, '+' is a space).
 // No value when the key is absent; "" when it is present without a value.
-std::optional<std::string> queryValue(std::string_view query, std::string_view key,
+std::optional<std::string> QueryValue(std::string_view query, std::string_view key,
                                       bool plusIsSpace = false);
 
 struct Selection {
@@ -36,16 +36,16 @@ struct Selection {
     int stories = kDefaultStories;      // 1..kMaxStories
     std::vector<std::string> topics;    // known topic codes, in the order asked, without repeats
 
-    bool empty() const { return symbols.empty() && airports.empty() && topics.empty(); }
+    bool Empty() const { return symbols.empty() && airports.empty() && topics.empty(); }
 };
 
 // A symbol as the portal uses it: upper case, only letters, digits and ^ . - _, at most
 // kMaxSymbolLength characters. Empty when nothing usable is left.
-std::string cleanSymbol(std::string_view text);
+std::string CleanSymbol(std::string_view text);
 
 // Reads "stocks=A,B&weather=f,JFK,SFO&news=N,rt,rw,..." leniently: any piece may be missing,
 // values may be escaped or not, empty items and unknown topic codes are skipped, and every
 // list and number is bounded.
-Selection parseSelection(std::string_view query);
+Selection ParseSelection(std::string_view query);
 
 }  // namespace portal

@@ -27,15 +27,15 @@ inline constexpr std::size_t kMaxLinkText = 190;
 
 // Text for a field: printable ASCII only, '|' as '/', '"' as &quot;, and an '&' that would
 // read as an entity kept visible by a following space. At most kMaxFieldText bytes.
-std::string fieldText(std::string_view text);
+std::string FieldText(std::string_view text);
 // Text for a link: bytes outside '!'..'~' escaped as %XX, at most kMaxLinkText bytes.
-std::string linkText(std::string_view address);
+std::string LinkText(std::string_view address);
 
-std::string tag(std::string_view code);  // exactly two letters are used
-std::string column(char code);
-std::string field(std::string_view text);        // 0x0B + text, ended by whatever follows
-std::string closedField(std::string_view text);  // 0x0B + text + 0x0B
-std::string link(std::string_view address);      // 0x0D + address + 0x0D
+std::string Tag(std::string_view code);  // exactly two letters are used
+std::string Column(char code);
+std::string Field(std::string_view text);        // 0x0B + text, ended by whatever follows
+std::string ClosedField(std::string_view text);  // 0x0B + text + 0x0B
+std::string Link(std::string_view address);      // 0x0D + address + 0x0D
 
 struct QuoteLine {
     std::string symbol;
@@ -48,9 +48,9 @@ struct Item {
     std::string link;
 };
 
-std::string quotesSection(const std::vector<QuoteLine>& quotes);
-std::string topicSection(std::string_view code, std::string_view label,
+std::string QuotesSection(const std::vector<QuoteLine>& quotes);
+std::string TopicSection(std::string_view code, std::string_view label,
                          const std::vector<Item>& headlines);
-std::string weatherSection(std::string_view label, const std::vector<Item>& lines);
+std::string WeatherSection(std::string_view label, const std::vector<Item>& lines);
 
 }  // namespace portal::reply

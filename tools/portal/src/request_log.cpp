@@ -10,20 +10,20 @@ namespace portal {
 
 namespace {
 
-std::string quoted(const std::string& s) { return "\"" + jsonEscape(s) + "\""; }
+std::string Quoted(const std::string& s) { return "\"" + JsonEscape(s) + "\""; }
 
 }  // namespace
 
-std::string logLine(const LoggedRequest& request) {
+std::string LogLine(const LoggedRequest& request) {
     std::vector<std::pair<std::string, std::string>> merged;
     std::string host, cookie;
     for (const auto& [name, value] : request.headers) {
-        std::string key = toLower(name);
+        std::string key = ToLower(name);
         if (key == "host" && host.empty()) host = value;
         if (key == "cookie") cookie += (cookie.empty() ? "" : "; ") + value;
         bool joined = false;
         for (auto& m : merged) {
-            if (toLower(m.first) == key) {
+            if (ToLower(m.first) == key) {
                 m.second += ", " + value;
                 joined = true;
                 break;
@@ -32,11 +32,11 @@ std::string logLine(const LoggedRequest& request) {
         if (!joined) merged.emplace_back(name, value);
     }
     std::string line =
-        "{\"method\":" + quoted(request.method) + ",\"target\":" + quoted(request.target) +
-        ",\"path\":" + quoted(request.path) + ",\"query\":" + quoted(request.query) +
-        ",\"host\":" + quoted(host) + ",\"cookie\":" + quoted(cookie) + ",\"headers\":{";
+        "{\"method\":" + Quoted(request.method) + ",\"target\":" + Quoted(request.target) +
+        ",\"path\":" + Quoted(request.path) + ",\"query\":" + Quoted(request.query) +
+        ",\"host\":" + Quoted(host) + ",\"cookie\":" + Quoted(cookie) + ",\"headers\":{";
     for (std::size_t i = 0; i < merged.size(); ++i)
-        line += (i ? "," : "") + quoted(merged[i].first) + ":" + quoted(merged[i].second);
+        line += (i ? "," : "") + Quoted(merged[i].first) + ":" + Quoted(merged[i].second);
     return line + "}}";
 }
 
@@ -44,7 +44,7 @@ RequestLog::~RequestLog() {
     if (file_) std::fclose(file_);
 }
 
-bool RequestLog::open(const std::string& path, std::string& error) {
+bool RequestLog::Open(const std::string& path, std::string& error) {
     file_ = std::fopen(path.c_str(), "a");
     if (!file_) {
         error = "cannot open log " + path + ": " + std::strerror(errno);
@@ -53,9 +53,9 @@ bool RequestLog::open(const std::string& path, std::string& error) {
     return true;
 }
 
-void RequestLog::write(const LoggedRequest& request) {
+void RequestLog::Write(const LoggedRequest& request) {
     if (!file_) return;
-    std::string line = logLine(request) + "\n";
+    std::string line = LogLine(request) + "\n";
     std::lock_guard<std::mutex> lock(mutex_);
     std::fwrite(line.data(), 1, line.size(), file_);
     std::fflush(file_);

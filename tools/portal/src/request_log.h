@@ -21,7 +21,7 @@ struct LoggedRequest {
 // {"method":..,"target":..,"path":..,"query":..,"host":..,"cookie":..,"headers":{..}}
 // Repeated headers are joined with ", " under the first spelling of their name; "host" and
 // "cookie" repeat those headers ("" when absent).
-std::string logLine(const LoggedRequest& request);
+std::string LogLine(const LoggedRequest& request);
 
 class RequestLog {
   public:
@@ -30,9 +30,9 @@ class RequestLog {
     RequestLog& operator=(const RequestLog&) = delete;
     ~RequestLog();
 
-    bool open(const std::string& path, std::string& error);  // appends
-    bool isOpen() const { return file_ != nullptr; }
-    void write(const LoggedRequest& request);
+    bool Open(const std::string& path, std::string& error);  // appends
+    bool IsOpen() const { return file_ != nullptr; }
+    void Write(const LoggedRequest& request);
 
   private:
     std::FILE* file_ = nullptr;

@@ -14,6 +14,7 @@
 #include "request_log.h"
 #include "sessions.h"
 #include "simulator.h"
+#include "sources.h"
 
 namespace httplib {
 class Server;
@@ -30,7 +31,14 @@ struct PortalOptions {
     std::string dataDir;
     bool frozen = false;
     std::uint64_t seed = 1;
-    std::vector<std::pair<std::string, std::string>> feeds;  // topic code, feed file
+    std::vector<std::pair<std::string, std::string>> feeds;  // topic code, address or file
+    std::string feedList;                                    // a file of more "CODE ADDRESS" lines
+    std::string quotesAddress;                               // a CSV source of quotes
+    std::string cacheDir;  // "" for "cache" beside the data directory
+    std::string caFile;
+    int refreshSeconds = 300;
+    int connectSeconds = 10;
+    int timeoutSeconds = 30;
     std::string rawReplyFile;  // served as it is for every /zrt/update when set
     bool emptyReply = false;   // an empty /zrt/update body
     std::string logFile;
@@ -43,25 +51,28 @@ class Portal {
     Portal(const Portal&) = delete;
     Portal& operator=(const Portal&) = delete;
 
-    // Loads the data and the feeds and opens the log. Warnings are worth showing; an error
-    // means the portal cannot serve.
-    bool load(const PortalOptions& options, std::vector<std::string>& warnings, std::string& error);
+    // Loads the data, the local feeds and the cached copies of the others, opens the log and
+    // starts the refresh of the live sources. Warnings are worth showing; an error means the
+    // portal cannot serve. Changes of a source's state are said on standard error as they come.
+    bool Load(const PortalOptions& options, std::vector<std::string>& warnings, std::string& error);
     // Registers the routes on the server.
-    void install(httplib::Server& server);
+    void Install(httplib::Server& server);
 
   private:
-    void handle(const httplib::Request& request, httplib::Response& response);
-    void content(const httplib::Request& request, const std::string& query,
+    void Handle(const httplib::Request& request, httplib::Response& response);
+    void Content(const httplib::Request& request, const std::string& query,
                  httplib::Response& response);
-    void login(const httplib::Request& request, const std::string& query,
+    void Login(const httplib::Request& request, const std::string& query,
                httplib::Response& response);
-    void logRequest(const httplib::Request& request);
+    void LogRequest(const httplib::Request& request);
+    void LiveStory(const std::string& path, httplib::Response& response);
 
     PortalOptions options_;
     Catalog catalog_;
     std::unique_ptr<QuoteBoard> board_;
     std::unique_ptr<Sessions> sessions_;
     RequestLog log_;
+    std::unique_ptr<Sources> sources_;  // last: its threads stop before the board goes
 };
 
 }  // namespace portal

@@ -20,9 +20,9 @@ class Sessions {
     explicit Sessions(std::uint64_t seed) : seed_(seed) {}
 
     // A new token for the account; the oldest sessions are forgotten beyond kMaxSessions.
-    std::string open(const std::string& login);
+    std::string Open(const std::string& login);
     // The account of a token, if it is a live session.
-    std::optional<std::string> find(const std::string& token) const;
+    std::optional<std::string> Find(const std::string& token) const;
 
     static constexpr std::size_t kMaxSessions = 1000;
 
@@ -35,6 +35,6 @@ class Sessions {
 };
 
 // The value of cookie `name` in the given Cookie header values ("" when absent).
-std::string cookieValue(const std::vector<std::string>& cookieHeaders, std::string_view name);
+std::string CookieValue(const std::vector<std::string>& cookieHeaders, std::string_view name);
 
 }  // namespace portal

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "data.h"
 #include "prices.h"
@@ -19,21 +20,24 @@ class QuoteBoard {
     QuoteBoard(const Catalog& catalog, bool frozen, std::uint64_t seed);
 
     // The quote as it stands, without moving it (quote pages, lookup).
-    Quote current(const std::string& symbol) const;
+    Quote Current(const std::string& symbol) const;
     // The quote for a content request: moved one step first unless the board is frozen.
-    Quote next(const std::string& symbol);
+    Quote Next(const std::string& symbol);
 
-    bool frozen() const { return frozen_; }
+    // Quotes of a live source, served before the data's. The portal freezes a board that has
+    // a live source: real quotes are served as they stand.
+    void SetLive(const std::vector<Quote>& quotes);
 
   private:
-    Quote start(const std::string& symbol) const;
-    std::uint64_t random();
+    Quote Start(const std::string& symbol) const;  // under mutex_
+    std::uint64_t Random();
 
     const Catalog& catalog_;
     const bool frozen_;
     std::uint64_t state_;
     mutable std::mutex mutex_;
     std::map<std::string, Quote> moved_;  // symbols that have moved at least once
+    std::map<std::string, Quote> live_;
 };
 
 }  // namespace portal

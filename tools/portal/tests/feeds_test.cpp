@@ -1,64 +1,186 @@
-// News feed files: the shipped RSS 2.0 and Atom samples, and files that are not feeds.
+// The feed reader with what feeds really hold: the sample feeds (also the fuzzer's seeds), odd
+// titles in every encoding, links, dates, documents that are no feeds, and merging.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "address.h"
 #include "feeds.h"
+#include "prices.h"
 
 namespace portal {
 namespace {
 
-std::string sample(const char* name) { return std::string(PORTAL_TEST_DATA) + "/" + name; }
+std::string Sample(const char* name) {
+    std::ifstream in(std::string(PORTAL_FEEDS) + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
 
-TEST(FeedsFile, Rss2ItemsBecomeCleanHeadlines) {
-    std::vector<Headline> h;
+std::vector<FeedItem> Read(const std::string& xml, const char* base = "http://feed.example/a/") {
+    std::vector<FeedItem> items;
     std::string error;
-    ASSERT_TRUE(loadFeedFile(sample("sample-rss.xml"), h, error)) << error;
-    ASSERT_EQ(h.size(), 5u);  // the item without a title is left out
-    EXPECT_EQ(h[0].title, "Town Hall Approves New Library Wing");
-    EXPECT_EQ(h[0].link, "http://gazette.example/1997/library.html");
-    EXPECT_EQ(h[1].title,
-              "Diner Owners \"Cheer\" Parking Plan / Gazette");        // '|' would split the strip
-    EXPECT_EQ(h[1].link, "http://gazette.example/1997/parking.html");  // served as http
-    EXPECT_EQ(h[2].title, "Cr me br l e contest draws record crowd");  // non-ASCII and blanks
-    EXPECT_EQ(h[2].link, "http://gazette.example/1997/contest.html");  // from a permalink guid
-    EXPECT_EQ(h[3].title, "Council Minutes Posted");
-    EXPECT_EQ(h[3].link, "");  // a guid that is no permalink is no link
-    EXPECT_LE(h[4].title.size(), kMaxFeedTitle);
-    EXPECT_EQ(h[4].title.substr(h[4].title.size() - 3), "...");
-    for (const Headline& item : h)
+    EXPECT_TRUE(ReadFeed(xml, base, items, error)) << error;
+    for (const FeedItem& item : items)
         for (unsigned char c : item.title) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << item.title;
+    return items;
 }
 
-TEST(FeedsFile, AtomEntriesBecomeHeadlines) {
-    std::vector<Headline> h;
-    std::string error;
-    ASSERT_TRUE(loadFeedFile(sample("sample-atom.xml"), h, error)) << error;
-    ASSERT_EQ(h.size(), 3u);
-    EXPECT_EQ(h[0].title, "Ferry Schedule Changes for Winter");
-    EXPECT_EQ(h[0].link, "http://harbor.example/ferry.html");    // the alternate link, not self
-    EXPECT_EQ(h[1].title, "Lighthouse Restored AT&T Sponsors");  // escaped HTML title
-    EXPECT_EQ(h[1].link, "http://harbor.example/lighthouse.html");
-    EXPECT_EQ(h[2].title, "Harbor Seals Return");
-    EXPECT_EQ(h[2].link, "");
+std::string Rss(const std::string& item) {
+    return "<rss version=\"2.0\"><channel>" + item + "</channel></rss>";
 }
 
-TEST(FeedsFile, OtherFilesAreRefusedWithAReason) {
-    std::vector<Headline> h;
-    std::string error;
-    EXPECT_FALSE(parseFeed("<rss><channel><item><title>x</title></item>", h, error));
-    EXPECT_NE(error.find("not well-formed"), std::string::npos) << error;
-    EXPECT_FALSE(parseFeed("<html><body>hello</body></html>", h, error));
-    EXPECT_NE(error.find("neither an RSS nor an Atom"), std::string::npos) << error;
-    EXPECT_FALSE(loadFeedFile(sample("no-such-file.xml"), h, error));
-    EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+TEST(FeedsRead, SampleFeedsInEveryDialectAndEncoding) {
+    struct Case {
+        const char* file;
+        std::vector<std::string> titles, addresses;
+    };
+    const Case cases[] = {
+        {"sample-rss.xml",
+         {"Town Hall Approves New Library Wing", "Diner Owners \"Cheer\" Parking Plan / Gazette",
+          "Creme brulee contest draws record crowd", "Council Minutes Posted"},
+         {"http://gazette.example/1997/library.html", "https://gazette.example/1997/parking.html",
+          "http://gazette.example/1997/contest.html", ""}},
+        {"sample-atom.xml",
+         {"Ferry Schedule Changes for Winter", "Lighthouse Restored AT&T Sponsors",
+          "Harbor Seals Return"},
+         {"http://harbor.example/ferry.html", "http://harbor.example/lighthouse.html", ""}},
+        {"rdf.xml",
+         {"Orchard Harvest Starts Early", "Bridge Repairs - Week Two"},
+         {"http://valley.example/notes/12", "http://valley.example/notes/11"}},
+        {"latin1.xml",
+         {"Fete du cafe a Saint-Malo : \" une reussite \"", "Naive garcon wins the GBP500 prize"},
+         {"http://feed.example/2024/fete.html", "http://courrier.example/2024/prix.html"}},
+        {"cp1252.xml",
+         {"\"Quoted\" - sniffed as Windows-1252...", "Second & last"},
+         {"http://wire.example/1", "http://wire.example/2"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<FeedItem> items = Read(Sample(c.file));
+        ASSERT_GE(items.size(), c.titles.size()) << c.file;
+        for (std::size_t i = 0; i < c.titles.size(); ++i) {
+            EXPECT_EQ(items[i].title, c.titles[i]) << c.file;
+            EXPECT_EQ(items[i].address, c.addresses[i]) << c.file;
+        }
+    }
+    // The item without a title is left out; the long one is cut at a word.
+    std::vector<FeedItem> rss = Read(Sample("sample-rss.xml"));
+    ASSERT_EQ(rss.size(), 5u);
+    EXPECT_LE(rss[4].title.size(), kMaxFeedTitle);
+    EXPECT_EQ(rss[4].title.substr(rss[4].title.size() - 3), "...");
+    // Dates in the three forms, to the second.
+    EXPECT_EQ(Read(Sample("latin1.xml"))[0].date, 1714807800);  // 2024-05-04 07:30 UTC
+    EXPECT_EQ(Read(Sample("rdf.xml"))[0].date, 1714654800);     // 2024-05-02 13:00 UTC
+    EXPECT_EQ(Read(Sample("sample-atom.xml"))[2].date, 878378400);
+}
 
-    // RSS 1.0 items stand beside the channel; an empty channel is no error.
-    ASSERT_TRUE(parseFeed("<rdf:RDF xmlns:rdf=\"x\"><channel/><item><title>One</title>"
-                          "<link>http://a.example/1</link></item></rdf:RDF>",
-                          h, error));
-    ASSERT_EQ(h.size(), 1u);
-    EXPECT_EQ(h[0].title, "One");
-    ASSERT_TRUE(parseFeed("<rss version=\"2.0\"><channel/></rss>", h, error));
-    EXPECT_TRUE(h.empty());
+TEST(FeedsRead, TitlesBecomePlainTextForTheStrip) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"<![CDATA[<b>Bold</b> news &amp; more]]>", "Bold news & more"},
+        {"&lt;i&gt;It&lt;/i&gt; caf&amp;eacute;&amp;nbsp;au lait", "It cafe au lait"},
+        {"Caf\xC3\xA9 \xE2\x80\x9Cquoted\xE2\x80\x9D \xE2\x80\x94 dash\xE2\x80\xA6 \xE2\x82\xAC"
+         "5",
+         "Cafe \"quoted\" - dash... EUR5"},
+        {"a&#11;b&#13;c&#x0E;d&#5;e|f\x7F g", "a b c d e/f g"},
+        {"\xCE\xA3\xCF\x89 \xE6\x9D\xB1 e\xCC\x81", "?? ? e"},  // no plain likeness; accents
+        {"  a \t\n  b  ", "a b"},
+        {"1 &lt; 2 &amp;&amp; 3 &gt; 2 &amp;bogus; &amp;#xZZ;", "1 < 2 && 3 > 2 &bogus; &#xZZ;"},
+    };
+    for (const auto& [title, plain] : cases) {
+        std::vector<FeedItem> items = Read(Rss("<item><title>" + title + "</title></item>"));
+        ASSERT_EQ(items.size(), 1u) << title;
+        EXPECT_EQ(items[0].title, plain) << title;
+    }
+    // Atom says whether a title is HTML.
+    std::vector<FeedItem> atom = Read(
+        "<feed xmlns='http://www.w3.org/2005/Atom'><entry><title type='text'>a &lt;b&gt; c</title>"
+        "</entry><entry><title type='html'>a &lt;b&gt; c</title></entry></feed>");
+    ASSERT_EQ(atom.size(), 2u);
+    EXPECT_EQ(atom[0].title, "a <b> c");
+    EXPECT_EQ(atom[1].title, "a c");
+}
+
+TEST(FeedsRead, LinksAndDatesAsFeedsGiveThem) {
+    std::vector<FeedItem> items =
+        Read(Rss("<item><title>1</title><link> ../b/c d.html#top </link>"
+                 "<pubDate>Tue, 10 Jun 2003 04:00:00 EST</pubDate></item>"
+                 "<item><title>2</title><link>mailto:desk@feed.example</link>"
+                 "<atom:link xmlns:atom='x' href='https://s.example/'/>"
+                 "<pubDate>10 Jun 03 09:00 +0100</pubDate></item>"
+                 "<item><title>3</title><link>http://x.example/" +
+                 std::string(kMaxArticleAddress, 'p') +
+                 "</link><pubDate>Someday</pubDate></item>"
+                 "<item><title>4</title><guid>//cdn.example/4</guid>"
+                 "<pubDate>2003-06-10T04:00:00.123+02:00</pubDate></item>"),
+             "https://feed.example/a/rss.xml");
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].address, "https://feed.example/b/c%20d.html");
+    EXPECT_EQ(items[0].date, 1055235600);
+    EXPECT_EQ(items[1].address, "https://s.example/");  // an Atom link standing in RSS
+    EXPECT_EQ(items[1].date, 1055232000);
+    EXPECT_EQ(items[2].address, "");  // too long for any browser of the day
+    EXPECT_EQ(items[2].date, 0);
+    EXPECT_EQ(items[3].address, "https://cdn.example/4");
+    EXPECT_EQ(items[3].date, 1055210400);
+
+    const std::pair<const char*, const char*> resolved[] = {
+        {"/x?y=1", "http://h.example:81/x?y=1"},
+        {"?q", "http://h.example:81/a/b?q"},
+        {"./../../../z/", "http://h.example:81/z/"},
+        {"HTTPS://Other.example", "HTTPS://Other.example"},
+        {"javascript:alert(1)", ""},
+        {"ftp://h.example/f", ""},
+        {"http://user@h.example/", ""},
+        {"http://h.example:99999/", ""}};
+    for (const auto& [reference, address] : resolved)
+        EXPECT_EQ(ResolveAddress("http://h.example:81/a/b?old#f", reference), address) << reference;
+}
+
+TEST(FeedsRead, DocumentsThatAreNoFeedsSayWhy) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"<rss><channel><item><title>x</title></item>", "not well-formed XML"},
+        {"\xEF\xBB\xBF  <!DOCTYPE html><html><body>Moved</body></html>", "an HTML page"},
+        {"<html><body><p>hello</body></html>", "an HTML page"},
+        {"<opml><body/></opml>", "neither an RSS nor an Atom feed (root element <opml>)"},
+        {"", "not well-formed XML"}};
+    for (const auto& [bytes, why] : cases) {
+        std::vector<FeedItem> items;
+        std::string error;
+        EXPECT_FALSE(ReadFeed(bytes, "", items, error)) << bytes;
+        EXPECT_EQ(error.find(why), 0u) << error;
+    }
+    EXPECT_TRUE(Read("<rss version=\"2.0\"><channel/></rss>").empty());
+}
+
+TEST(FeedsMerge, NewestFirstWithoutRepeatedTitles) {
+    std::vector<FeedItem> a = {{"Old", "http://a/1", 100}, {"Undated A", "", 0}, {"New", "", 300}};
+    std::vector<FeedItem> b = {{"NEW", "http://b/1", 200},
+                               {"Middle", "", 250},
+                               {"Undated B", "", 0},
+                               {"undated a", "", 0}};
+    std::vector<std::string> titles;
+    for (const FeedItem& item : MergeFeeds({&a, &b})) titles.push_back(item.title);
+    EXPECT_EQ(titles, (std::vector<std::string>{"New", "Middle", "Old", "Undated A", "Undated B"}));
+
+    std::vector<FeedItem> many;
+    for (int i = 0; i < 80; ++i) many.push_back({"T" + std::to_string(i), "", i});
+    std::vector<FeedItem> merged = MergeFeeds({&many, &many});
+    ASSERT_EQ(merged.size(), kMaxFeedItems);
+    EXPECT_EQ(merged[0].title, "T79");
+}
+
+TEST(FeedsQuotes, CsvSourceLines) {
+    std::vector<Quote> quotes;
+    std::string error;
+    ASSERT_TRUE(
+        ReadQuotesCsv(Sample("quotes.csv") + "\r\nIBM,1,0\r\n.5X,0.125,+1.995\n", quotes, error));
+    ASSERT_EQ(quotes.size(), 2u);  // a repeated symbol and a close below zero are skipped
+    EXPECT_EQ(QuoteValue(quotes[0]), "101.25 +0.50");
+    EXPECT_EQ(QuoteValue(quotes[1]), "54.38 +0.88");  // the change from the previous close
+    EXPECT_FALSE(ReadQuotesCsv("symbol,last\n<html>\n", quotes, error));
+    EXPECT_EQ(error, "no quote lines (symbol,last,change,previous close)");
 }
 
 }  // namespace

@@ -9,22 +9,22 @@ namespace {
 using Strings = std::vector<std::string>;
 
 TEST(QueryTarget, PlainAndAbsoluteFormsGiveTheSamePath) {
-    Target plain = splitTarget("/zrt/update?stocks=^DJI,IBM&news=10,rt,");
-    Target proxy = splitTarget("http://my.tamzo.example/zrt/update?stocks=^DJI,IBM&news=10,rt,");
+    Target plain = SplitTarget("/zrt/update?stocks=^DJI,IBM&news=10,rt,");
+    Target proxy = SplitTarget("http://my.tamzo.example/zrt/update?stocks=^DJI,IBM&news=10,rt,");
     Target port =
-        splitTarget("HTTP://my.tamzo.example:8080/zrt/update?stocks=^DJI,IBM&news=10,rt,");
+        SplitTarget("HTTP://my.tamzo.example:8080/zrt/update?stocks=^DJI,IBM&news=10,rt,");
     for (const Target& t : {plain, proxy, port}) {
         EXPECT_EQ(t.path, "/zrt/update");
         EXPECT_EQ(t.query, "stocks=^DJI,IBM&news=10,rt,");
     }
-    EXPECT_EQ(splitTarget("http://search.tamzo.example").path, "/");
-    EXPECT_EQ(splitTarget("http://search.tamzo.example?p=x").query, "p=x");
-    EXPECT_EQ(splitTarget("/zrt/update").query, "");
-    EXPECT_EQ(splitTarget("/bin/search?p=a?b").query, "p=a?b");
+    EXPECT_EQ(SplitTarget("http://search.tamzo.example").path, "/");
+    EXPECT_EQ(SplitTarget("http://search.tamzo.example?p=x").query, "p=x");
+    EXPECT_EQ(SplitTarget("/zrt/update").query, "");
+    EXPECT_EQ(SplitTarget("/bin/search?p=a?b").query, "p=a?b");
 }
 
 TEST(QuerySelection, FirstRunQuery) {
-    Selection s = parseSelection(
+    Selection s = ParseSelection(
         "stocks=^DJI,^SPC,^IXIC,^XAM,IBM,INTC,MSFT&weather=f,JFK,SFO,LAX&news=10,rt,");
     EXPECT_EQ(s.symbols, (Strings{"^DJI", "^SPC", "^IXIC", "^XAM", "IBM", "INTC", "MSFT"}));
     EXPECT_FALSE(s.celsius);
@@ -34,69 +34,69 @@ TEST(QuerySelection, FirstRunQuery) {
 }
 
 TEST(QuerySelection, MissingPiecesAndTrailingCommas) {
-    Selection newsOnly = parseSelection("news=10,");
-    EXPECT_TRUE(newsOnly.empty());
+    Selection newsOnly = ParseSelection("news=10,");
+    EXPECT_TRUE(newsOnly.Empty());
     EXPECT_EQ(newsOnly.stories, 10);
 
-    Selection quotesOnly = parseSelection("stocks=IBM,INTC&news=10,");
+    Selection quotesOnly = ParseSelection("stocks=IBM,INTC&news=10,");
     EXPECT_EQ(quotesOnly.symbols, (Strings{"IBM", "INTC"}));
     EXPECT_TRUE(quotesOnly.topics.empty());
     EXPECT_TRUE(quotesOnly.airports.empty());
 
     // All seven topics end without a comma; order is kept as asked.
-    Selection all = parseSelection("news=3,rt,rw,rb,rp,rc,rs,re");
+    Selection all = ParseSelection("news=3,rt,rw,rb,rp,rc,rs,re");
     EXPECT_EQ(all.topics, (Strings{"rt", "rw", "rb", "rp", "rc", "rs", "re"}));
-    EXPECT_EQ(parseSelection("news=3,re,rt").topics, (Strings{"re", "rt"}));
+    EXPECT_EQ(ParseSelection("news=3,re,rt").topics, (Strings{"re", "rt"}));
 
-    Selection celsius = parseSelection("weather=c,sfo,,ORD,&news=5,rc,");
+    Selection celsius = ParseSelection("weather=c,sfo,,ORD,&news=5,rc,");
     EXPECT_TRUE(celsius.celsius);
     EXPECT_EQ(celsius.airports, (Strings{"SFO", "ORD"}));
 
-    EXPECT_TRUE(parseSelection("weather=f,&news=1,").airports.empty());
-    EXPECT_TRUE(parseSelection("").empty());
-    EXPECT_EQ(parseSelection("").stories, kDefaultStories);
+    EXPECT_TRUE(ParseSelection("weather=f,&news=1,").airports.empty());
+    EXPECT_TRUE(ParseSelection("").Empty());
+    EXPECT_EQ(ParseSelection("").stories, kDefaultStories);
 }
 
 TEST(QuerySelection, SymbolsAsSentOrEscaped) {
     // Unescaped as the ticker sends them, escaped by other clients, or joined by '+'.
-    EXPECT_EQ(parseSelection("stocks=^DJI,^spc&news=1,").symbols, (Strings{"^DJI", "^SPC"}));
-    EXPECT_EQ(parseSelection("stocks=%5EDJI%2CIBM").symbols, (Strings{"^DJI", "IBM"}));
-    EXPECT_EQ(parseSelection("stocks=^DJI+IBM+").symbols, (Strings{"^DJI", "IBM"}));
-    EXPECT_EQ(parseSelection("stocks=IBM,,ibm, INTC ,<b>,").symbols, (Strings{"IBM", "INTC", "B"}));
+    EXPECT_EQ(ParseSelection("stocks=^DJI,^spc&news=1,").symbols, (Strings{"^DJI", "^SPC"}));
+    EXPECT_EQ(ParseSelection("stocks=%5EDJI%2CIBM").symbols, (Strings{"^DJI", "IBM"}));
+    EXPECT_EQ(ParseSelection("stocks=^DJI+IBM+").symbols, (Strings{"^DJI", "IBM"}));
+    EXPECT_EQ(ParseSelection("stocks=IBM,,ibm, INTC ,<b>,").symbols, (Strings{"IBM", "INTC", "B"}));
 }
 
 TEST(QuerySelection, OddValuesAreBounded) {
-    EXPECT_EQ(parseSelection("news=0,rt").stories, 1);
-    EXPECT_EQ(parseSelection("news=51,rt").stories, kMaxStories);
-    EXPECT_EQ(parseSelection("news=99999999999999999999,rt").stories, kMaxStories);
-    EXPECT_EQ(parseSelection("news=-5,rt").stories, kDefaultStories);
-    EXPECT_EQ(parseSelection("news=rt,rw").topics, (Strings{"rt", "rw"}));
+    EXPECT_EQ(ParseSelection("news=0,rt").stories, 1);
+    EXPECT_EQ(ParseSelection("news=51,rt").stories, kMaxStories);
+    EXPECT_EQ(ParseSelection("news=99999999999999999999,rt").stories, kMaxStories);
+    EXPECT_EQ(ParseSelection("news=-5,rt").stories, kDefaultStories);
+    EXPECT_EQ(ParseSelection("news=rt,rw").topics, (Strings{"rt", "rw"}));
 
     // Unknown codes, repeats and junk are skipped.
-    EXPECT_EQ(parseSelection("news=10,rx,RT,rt,zz,,re").topics, (Strings{"rt", "re"}));
+    EXPECT_EQ(ParseSelection("news=10,rx,RT,rt,zz,,re").topics, (Strings{"rt", "re"}));
 
     std::string many = "stocks=";
     for (int i = 0; i < 500; ++i) many += "S" + std::to_string(i) + ",";
     many += "&weather=f";
     for (int i = 0; i < 500; ++i) many += ",A" + std::to_string(i);
-    Selection big = parseSelection(many);
+    Selection big = ParseSelection(many);
     EXPECT_EQ(big.symbols.size(), kMaxSymbols);
     EXPECT_EQ(big.airports.size(), kMaxAirports);
-    EXPECT_EQ(parseSelection("stocks=" + std::string(100, 'A')).symbols,
+    EXPECT_EQ(ParseSelection("stocks=" + std::string(100, 'A')).symbols,
               Strings{std::string(kMaxSymbolLength, 'A')});
 
     for (const char* junk :
          {"&&&", "=", "stocks", "stocks=&news=&weather=", "%", "%zz=%", "news=,,,,"})
-        EXPECT_TRUE(parseSelection(junk).empty()) << junk;
+        EXPECT_TRUE(ParseSelection(junk).Empty()) << junk;
 }
 
 TEST(QueryValue, DecodesOnlyWhatItIsAskedTo) {
-    EXPECT_EQ(queryValue("login=pat&passwd=a+b%21", "passwd"), "a+b!");
-    EXPECT_EQ(queryValue("p=two+words%3F", "p", true), "two words?");
-    EXPECT_EQ(queryValue("p=", "p", true), "");
-    EXPECT_EQ(queryValue("p", "p", true), "");
-    EXPECT_FALSE(queryValue("q=1", "p").has_value());
-    EXPECT_EQ(queryValue("p=first&p=second", "p"), "first");
+    EXPECT_EQ(QueryValue("login=pat&passwd=a+b%21", "passwd"), "a+b!");
+    EXPECT_EQ(QueryValue("p=two+words%3F", "p", true), "two words?");
+    EXPECT_EQ(QueryValue("p=", "p", true), "");
+    EXPECT_EQ(QueryValue("p", "p", true), "");
+    EXPECT_FALSE(QueryValue("q=1", "p").has_value());
+    EXPECT_EQ(QueryValue("p=first&p=second", "p"), "first");
 }
 
 }  // namespace

@@ -6,13 +6,13 @@
 #include "prices.h"
 #include "query.h"
 #include "reply.h"
-#include "strip_model.h"
+#include "strip.h"
 
 namespace portal {
 namespace {
 
 // Writes grammar bytes readably: <T> tag, <C> column change, <F> field, <L> link.
-std::string bytes(std::string s) {
+std::string Bytes(std::string s) {
     const std::pair<const char*, char> marks[] = {
         {"<T>", '\x0E'}, {"<C>", '\x05'}, {"<F>", '\x0B'}, {"<L>", '\x0D'}};
     for (const auto& [mark, byte] : marks)
@@ -20,44 +20,44 @@ std::string bytes(std::string s) {
     return s;
 }
 
-Quote quote(const char* symbol, const char* price, const char* change) {
+Quote MakeQuote(const char* symbol, const char* price, const char* change) {
     Quote q;
     q.symbol = symbol;
-    EXPECT_TRUE(parsePrice(price, q.unit, q.price)) << price;
-    EXPECT_TRUE(parseChange(change, q.unit, q.change)) << change;
+    EXPECT_TRUE(ParsePrice(price, q.unit, q.price)) << price;
+    EXPECT_TRUE(ParseChange(change, q.unit, q.change)) << change;
     return q;
 }
 
-Catalog smallCatalog() {
+Catalog SmallCatalog() {
     Catalog c;
-    c.quotes = {quote("IBM", "101 1/4", "+1/2"), quote("INTC", "98 1/2", "-1/4"),
-                quote("MSFT", "98 1/2", "0"), quote("^DJI", "7912.44", "+32.51")};
+    c.quotes = {MakeQuote("IBM", "101 1/4", "+1/2"), MakeQuote("INTC", "98 1/2", "-1/4"),
+                MakeQuote("MSFT", "98 1/2", "0"), MakeQuote("^DJI", "7912.44", "+32.51")};
     c.news["rt"] = {{"Headline A", "x/a"}, {"Headline B", "x/b"}, {"Headline C", "x/c"}};
     c.news["rs"] = {{"Final Score", "HTTP://sports.example/1"}};
     c.weather = {{"JFK", "New York", 45, "Cloudy"}, {"SFO", "San Francisco", 61, "Fog"}};
     return c;
 }
 
-std::string replyFor(const Catalog& catalog, const std::string& query) {
+std::string ReplyFor(const Catalog& catalog, const std::string& query) {
     QuoteBoard board(catalog, true, 1);
-    return contentReply(parseSelection(query), catalog, board);
+    return ContentReply(ParseSelection(query), catalog, catalog.news, board);
 }
 
 TEST(ReplyEncoder, SmallRequestGivesExactBytes) {
-    Catalog catalog = smallCatalog();
-    EXPECT_EQ(replyFor(catalog, "stocks=IBM&weather=f,JFK,SFO&news=2,rt,"),
-              bytes("<T>qt<C>1<F>IBM<C>2<F>101 1/4 +1/2<F><L>http://quote.tamzo.example/q?s=IBM<L>"
+    Catalog catalog = SmallCatalog();
+    EXPECT_EQ(ReplyFor(catalog, "stocks=IBM&weather=f,JFK,SFO&news=2,rt,"),
+              Bytes("<T>qt<C>1<F>IBM<C>2<F>101 1/4 +1/2<F><L>http://quote.tamzo.example/q?s=IBM<L>"
                     "<T>rt<C>1<F>Top Stories:<C>2<F>Headline A<F><L>x/a<L><F>Headline B<F><L>x/b<L>"
                     "<T>wt<C>1<F>Weather:<C>2<F>JFK 45F Cloudy   "
                     "<F><L>http://my.tamzo.example/weather/JFK.html<L>"
                     "<F>SFO 61F Fog<F><L>http://my.tamzo.example/weather/SFO.html<L>"));
-    EXPECT_EQ(replyFor(catalog, "news=10,"), "");
+    EXPECT_EQ(ReplyFor(catalog, "news=10,"), "");
 }
 
 TEST(ReplyEncoder, StripAlternatesLabelsAndValues) {
-    Catalog catalog = smallCatalog();
-    model::Strip strip =
-        model::readStrip(replyFor(catalog, "stocks=IBM,INTC,MSFT,^DJI&weather=c,JFK&news=2,rt,rs"));
+    Catalog catalog = SmallCatalog();
+    test::Strip strip =
+        test::ReadStrip(ReplyFor(catalog, "stocks=IBM,INTC,MSFT,^DJI&weather=c,JFK&news=2,rt,rs"));
     EXPECT_EQ(strip.text, "IBM|+101 1/4 +1/2|INTC|-98 1/2 -1/4|MSFT|%98 1/2 0|^DJI|+7912.44 +32.51|"
                           "{Top Stories:  |{Headline A  \x95  Headline B  \x95  |"
                           "@Sports:  |@Final Score  \x95  |"
@@ -70,36 +70,36 @@ TEST(ReplyEncoder, StripAlternatesLabelsAndValues) {
                   "http://my.tamzo.example/weather/JFK.html"}));
 
     // A topic alone opens exactly like the ticker's worked example.
-    EXPECT_EQ(model::readStrip(replyFor(catalog, "news=1,rt")).text,
+    EXPECT_EQ(test::ReadStrip(ReplyFor(catalog, "news=1,rt")).text,
               "Top Stories:  |{Headline A  \x95  |");
 }
 
 TEST(ReplyEncoder, HostileTextStaysInsideItsField) {
     std::string hostile = "Tab\there|pipe \x01\x0B\x0D\x0E\x05 \x95\xC3\xA9 \"q\" AT&T R&amp;D";
-    std::string reply = reply::topicSection("rt", "Top Stories:", {{hostile, "a b\x0D\xFFz"}});
+    std::string reply = reply::TopicSection("rt", "Top Stories:", {{hostile, "a b\x0D\xFFz"}});
     EXPECT_EQ(reply,
-              bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe &quot;q&quot; AT&T R& amp;D<F>"
+              Bytes("<T>rt<C>1<F>Top Stories:<C>2<F>Tab here/pipe *e &quot;q&quot; AT&T R& amp;D<F>"
                     "<L>a%20b%0D%FFz<L>"));
-    model::Strip strip = model::readStrip(reply);
-    EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe \"q\" AT&T R& amp;D  \x95  |");
+    test::Strip strip = test::ReadStrip(reply);
+    EXPECT_EQ(strip.text, "Top Stories:  |{Tab here/pipe *e \"q\" AT&T R& amp;D  \x95  |");
     EXPECT_EQ(strip.links, std::vector<std::string>{"http://a%20b%0D%FFz"});
 
     std::string longTitle(500, 'x');
-    EXPECT_LE(reply::fieldText(longTitle).size(), reply::kMaxFieldText);
-    EXPECT_LE(reply::linkText(longTitle).size(), reply::kMaxLinkText);
+    EXPECT_LE(reply::FieldText(longTitle).size(), reply::kMaxFieldText);
+    EXPECT_LE(reply::LinkText(longTitle).size(), reply::kMaxLinkText);
 }
 
 TEST(ReplyEncoder, SymbolsWithZeroOrSignsKeepTheStripWhole) {
     // In a quote group the ticker reads '0', '+' and '-' as the quote's sign. A leading
     // symbol with a zero must not commit an empty marker and cut the strip short.
     Catalog catalog;
-    model::Strip strip = model::readStrip(replyFor(catalog, "stocks=X0,BRK-A,Y0"));
-    Quote x0 = madeUpQuote("X0"), brk = madeUpQuote("BRK-A"), y0 = madeUpQuote("Y0");
+    test::Strip strip = test::ReadStrip(ReplyFor(catalog, "stocks=X0,BRK-A,Y0"));
+    Quote x0 = MadeUpQuote("X0"), brk = MadeUpQuote("BRK-A"), y0 = MadeUpQuote("Y0");
     std::string x0Sign = x0.change > 0 ? "+" : x0.change < 0 ? "-" : "%";
     std::string brkSign = brk.change > 0 ? "+" : brk.change < 0 ? "-" : "%";
     std::string y0Sign = y0.change > 0 ? "+" : y0.change < 0 ? "-" : "%";
-    EXPECT_EQ(strip.text, "XO|" + x0Sign + quoteValue(x0) + "|-BRK-A|" + brkSign + quoteValue(brk) +
-                              "|YO|" + y0Sign + quoteValue(y0) + "|");
+    EXPECT_EQ(strip.text, "XO|" + x0Sign + QuoteValue(x0) + "|-BRK-A|" + brkSign + QuoteValue(brk) +
+                              "|YO|" + y0Sign + QuoteValue(y0) + "|");
 }
 
 TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
@@ -109,12 +109,12 @@ TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
     all += "&weather=f";
     for (int i = 0; i < 40; ++i) all += ",A" + std::to_string(i);
     all += "&news=50,rt,rw,rb,rp,rc,rs,re";
-    for (const Topic& t : newsTopics())
+    for (const Topic& t : NewsTopics())
         for (int i = 0; i < 60; ++i)
-            catalog.news[t.code].push_back({std::string(110, 'h'), storyLink(t.code, i + 1)});
+            catalog.news[t.code].push_back({std::string(110, 'h'), StoryLink(t.code, i + 1)});
 
-    std::string reply = replyFor(catalog, all);
-    model::Strip strip = model::readStrip(reply);
+    std::string reply = ReplyFor(catalog, all);
+    test::Strip strip = test::ReadStrip(reply);
     EXPECT_LE(reply.size(), kMaxReplyBytes + 64);
     EXPECT_LE(strip.links.size(), kMaxReplyItems);
     EXPECT_LT(strip.text.size(), 20000u);  // the ticker's strip text buffer
@@ -125,25 +125,25 @@ TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
 TEST(ReplyPrices, ParseAndFormatTicks) {
     PriceUnit unit;
     long long ticks = 0;
-    ASSERT_TRUE(parsePrice("101 1/4", unit, ticks));
+    ASSERT_TRUE(ParsePrice("101 1/4", unit, ticks));
     EXPECT_EQ(unit, PriceUnit::Sixteenths);
     EXPECT_EQ(ticks, 1620);
-    EXPECT_EQ(formatPrice(unit, 1624), "101 1/2");
-    EXPECT_EQ(formatPrice(unit, 95), "5 15/16");
-    EXPECT_EQ(formatPrice(unit, 896), "56");
-    ASSERT_TRUE(parsePrice("689.4", unit, ticks));
+    EXPECT_EQ(FormatPrice(unit, 1624), "101 1/2");
+    EXPECT_EQ(FormatPrice(unit, 95), "5 15/16");
+    EXPECT_EQ(FormatPrice(unit, 896), "56");
+    ASSERT_TRUE(ParsePrice("689.4", unit, ticks));
     EXPECT_EQ(unit, PriceUnit::Hundredths);
-    EXPECT_EQ(formatPrice(unit, ticks), "689.40");
+    EXPECT_EQ(FormatPrice(unit, ticks), "689.40");
 
-    ASSERT_TRUE(parseChange("-1 1/8", PriceUnit::Sixteenths, ticks));
+    ASSERT_TRUE(ParseChange("-1 1/8", PriceUnit::Sixteenths, ticks));
     EXPECT_EQ(ticks, -18);
-    EXPECT_EQ(formatChange(PriceUnit::Sixteenths, ticks), "-1 1/8");
-    EXPECT_EQ(formatChange(PriceUnit::Hundredths, 0), "0");
-    EXPECT_EQ(formatChange(PriceUnit::Hundredths, 3251), "+32.51");
+    EXPECT_EQ(FormatChange(PriceUnit::Sixteenths, ticks), "-1 1/8");
+    EXPECT_EQ(FormatChange(PriceUnit::Hundredths, 0), "0");
+    EXPECT_EQ(FormatChange(PriceUnit::Hundredths, 3251), "+32.51");
 
     for (const char* bad : {"", "1/3", "12 5/4", "abc", "1.234", "-5", "99999999999999999"})
-        EXPECT_FALSE(parsePrice(bad, unit, ticks)) << bad;
-    EXPECT_FALSE(parseChange("1/2", PriceUnit::Sixteenths, ticks));  // a change needs its sign
+        EXPECT_FALSE(ParsePrice(bad, unit, ticks)) << bad;
+    EXPECT_FALSE(ParseChange("1/2", PriceUnit::Sixteenths, ticks));  // a change needs its sign
 }
 
 }  // namespace

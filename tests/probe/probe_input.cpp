@@ -1,5 +1,4 @@
-// Input and screen commands of the probe: mouse (real input through SendInput) and pixel.
-// Single-threaded.
+// Input command of the probe: mouse (real input through SendInput). Single-threaded.
 #include "json_line.h"
 #include "probe_commands.h"
 
@@ -77,20 +76,4 @@ int CmdMouse(int argc, char** argv) {
         .Add("y", static_cast<long long>(at.y))
         .Print();
     return ok ? 0 : 1;
-}
-
-int CmdPixel(int, char** argv) {
-    long long x = 0, y = 0;
-    if (!ParseNumber(argv[0], x) || !ParseNumber(argv[1], y)) return 2;
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, static_cast<int>(x), static_cast<int>(y));
-    ReleaseDC(nullptr, screen);
-    if (colour == CLR_INVALID) {
-        JsonLine().Add("ok", false).Print();
-        return 1;
-    }
-    char text[8];
-    wsprintfA(text, "#%02x%02x%02x", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    JsonLine().Add("ok", true).Add("x", x).Add("y", y).Add("rgb", text).Print();
-    return 0;
 }

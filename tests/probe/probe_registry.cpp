@@ -1,5 +1,5 @@
-// Registry commands of the probe: reg (every value of a key) and reg-keys (its subkeys).
-// Single-threaded; the key is only read.
+// Registry command of the probe: reg (every value of a key). Single-threaded; the key is only
+// read.
 #include "json_line.h"
 #include "probe_commands.h"
 
@@ -31,11 +31,10 @@ struct TypeName {
 };
 
 const TypeName kTypes[] = {
-    {REG_NONE, "REG_NONE"},           {REG_SZ, "REG_SZ"},
-    {REG_EXPAND_SZ, "REG_EXPAND_SZ"}, {REG_BINARY, "REG_BINARY"},
-    {REG_DWORD, "REG_DWORD"},         {REG_DWORD_BIG_ENDIAN, "REG_DWORD_BIG_ENDIAN"},
-    {REG_LINK, "REG_LINK"},           {REG_MULTI_SZ, "REG_MULTI_SZ"},
-    {REG_QWORD, "REG_QWORD"},
+    {REG_SZ, "REG_SZ"},
+    {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_BINARY, "REG_BINARY"},
+    {REG_DWORD, "REG_DWORD"},
 };
 
 // Opens "ROOT\sub\key" for reading; returns nullptr if the root is unknown or the key missing.
@@ -80,36 +79,13 @@ std::string StringText(const BYTE* data, DWORD length) {
     return JsonLine::Quote(text, size);
 }
 
-std::string MultiStringText(const BYTE* data, DWORD length) {
-    std::string out = "[";
-    const char* text = reinterpret_cast<const char*>(data);
-    size_t at = 0;
-    while (at < length && text[at] != '\0') {
-        const void* zero = std::memchr(text + at, '\0', length - at);
-        const size_t end =
-            zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : length;
-        if (out.size() > 1) out += ',';
-        out += JsonLine::Quote(text + at, end - at);
-        at = end + 1;
-    }
-    return out + "]";
-}
-
 std::string DataText(DWORD type, const BYTE* data, DWORD length) {
     switch (type) {
     case REG_SZ:
     case REG_EXPAND_SZ: return StringText(data, length);
-    case REG_MULTI_SZ: return MultiStringText(data, length);
     case REG_DWORD:
         if (length != sizeof(DWORD)) break;
         return std::to_string(*reinterpret_cast<const DWORD*>(data));
-    case REG_DWORD_BIG_ENDIAN:
-        if (length != sizeof(DWORD)) break;
-        return std::to_string((DWORD(data[0]) << 24) | (DWORD(data[1]) << 16) |
-                              (DWORD(data[2]) << 8) | DWORD(data[3]));
-    case REG_QWORD:
-        if (length != sizeof(ULONGLONG)) break;
-        return std::to_string(*reinterpret_cast<const ULONGLONG*>(data));
     default: break;
     }
     return HexText(data, length);
@@ -152,21 +128,6 @@ int CmdReg(int, char** argv) {
             .AddRaw("data", DataText(type, data.data(), dataLength))
             .Print();
         ++index;
-    }
-    RegCloseKey(key);
-    return 0;
-}
-
-int CmdRegKeys(int, char** argv) {
-    HKEY key = OpenKey(argv[0]);
-    if (!key) return MissingKey(argv[0]);
-    char name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = sizeof(name);
-        if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        JsonLine().Add("key", std::string(name, length)).Print();
     }
     RegCloseKey(key);
     return 0;

@@ -1,10 +1,11 @@
-// Window commands of the probe: tree, info, find, send, post, resize, wait, wait-gone. They walk
-// the window tree of the whole desktop from the probe's only thread.
+// Window commands of the probe: tree, info, send, post, wait, wait-gone, text. They walk the
+// window tree of the whole desktop from the probe's only thread.
 #include "json_line.h"
 #include "probe_commands.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -13,7 +14,7 @@ namespace {
 
 const int kMaxDepth = 64;
 const int kMaxWindows = 100000;
-const UINT kSendTimeoutMs = 5000;
+const UINT kSendTimeoutMs = 20000;  // a loaded machine may be slow to answer
 const DWORD kPollMs = 50;
 
 std::string ClassOf(HWND window) {
@@ -91,6 +92,7 @@ JsonLine Describe(HWND window, int depth, int z) {
         .AddHandle("parent", topLevel ? nullptr : parent)
         .AddHandle("owner", GetWindow(window, GW_OWNER))
         .Add("class", ClassOf(window))
+        .Add("id", static_cast<long long>(GetWindowLongPtrA(window, GWLP_ID)))
         .Add("title", title)
         .Add("pid", static_cast<long long>(pid))
         .Add("tid", static_cast<long long>(tid))
@@ -203,20 +205,6 @@ int CmdInfo(int, char** argv) {
     return 0;
 }
 
-int CmdFind(int argc, char** argv) {
-    bool visibleOnly = false;
-    if (!VisibleFlag(argc, argv, 1, visibleOnly)) return 2;
-    int count = 0;
-    WalkWindows([&](HWND window, int, int) {
-        if (Matches(window, argv[0], visibleOnly)) {
-            JsonLine().AddHandle("hwnd", window).Print();
-            ++count;
-        }
-        return true;
-    });
-    return count > 0 ? 0 : 1;
-}
-
 int CmdSend(int, char** argv) {
     HWND target;
     UINT msg;
@@ -251,19 +239,43 @@ int CmdPost(int, char** argv) {
     return posted ? 0 : 1;
 }
 
-int CmdResize(int, char** argv) {
-    HWND target = ParseTarget(argv[0]);
-    long long width = 0, height = 0;
-    if (!ParseNumber(argv[1], width) || !ParseNumber(argv[2], height) || width < 0 || height < 0 ||
-        width > 0x7FFF || height > 0x7FFF)
-        return 2;
-    const bool done = target && SetWindowPos(target, nullptr, 0, 0, static_cast<int>(width),
-                                             static_cast<int>(height),
-                                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    JsonLine().Add("ok", done).Print();
-    return done ? 0 : 1;
-}
-
 int CmdWait(int argc, char** argv) { return WaitFor(argc, argv, true); }
 
 int CmdWaitGone(int argc, char** argv) { return WaitFor(argc, argv, false); }
+
+// What a control holds now, asked of it (across processes GetWindowText gives only the title a
+// window was made with): its text, and a list box's entries.
+int CmdText(int, char** argv) {
+    HWND target = ParseTarget(argv[0]);
+    std::vector<char> text(1 << 16);
+    DWORD_PTR length = 0;
+    if (!target ||
+        !SendMessageTimeoutA(target, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_NORMAL, kSendTimeoutMs, &length)) {
+        JsonLine().Add("ok", false).Print();
+        return 1;
+    }
+    // List box entries are asked for as Unicode: Wine hands an ANSI caller in another process
+    // the Unicode text.
+    std::string items = "[";
+    if (lstrcmpiA(ClassOf(target).c_str(), "ListBox") == 0) {
+        const LRESULT count = SendMessageW(target, LB_GETCOUNT, 0, 0);
+        std::vector<WCHAR> item(1 << 12);
+        char ansi[1 << 13];
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageW(target, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(item.size()))
+                continue;
+            const LRESULT n =
+                SendMessageW(target, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            const int length = WideCharToMultiByte(CP_ACP, 0, item.data(), n > 0 ? int(n) : 0, ansi,
+                                                   sizeof ansi, nullptr, nullptr);
+            items += (i ? "," : "") + JsonLine::Quote(ansi, length > 0 ? size_t(length) : 0);
+        }
+    }
+    JsonLine()
+        .Add("ok", true)
+        .Add("text", std::string(text.data(), std::min<size_t>(length, text.size() - 1)))
+        .AddRaw("items", items + "]")
+        .Print();
+    return 0;
+}

@@ -10,20 +10,17 @@
 // Windows (probe_windows.cpp)
 int CmdTree(int argc, char** argv);
 int CmdInfo(int argc, char** argv);
-int CmdFind(int argc, char** argv);
 int CmdSend(int argc, char** argv);
 int CmdPost(int argc, char** argv);
-int CmdResize(int argc, char** argv);
 int CmdWait(int argc, char** argv);
 int CmdWaitGone(int argc, char** argv);
+int CmdText(int argc, char** argv);
 
 // Registry (probe_registry.cpp)
 int CmdReg(int argc, char** argv);
-int CmdRegKeys(int argc, char** argv);
 
-// Input and screen (probe_input.cpp)
+// Input (probe_input.cpp)
 int CmdMouse(int argc, char** argv);
-int CmdPixel(int argc, char** argv);
 
 // Shared helpers (probe_windows.cpp)
 // Parses a decimal number (an optional leading '-') or 0x hex; false on anything else.

@@ -1,0 +1,39 @@
+// The refresh timer's period and the strip fonts' sizes, from the settings and the ticker's
+// client height.
+#include "settings/settings.h"
+#include "shell/font_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(RefreshPeriod, MinutesBetweenOneAndADayWithoutOverflow) {
+    EXPECT_EQ(60000u, RefreshPeriodMs(0));
+    EXPECT_EQ(60000u, RefreshPeriodMs(1));
+    EXPECT_EQ(1800000u, RefreshPeriodMs(30));
+    EXPECT_EQ(86400000u, RefreshPeriodMs(1440));
+    EXPECT_EQ(86400000u, RefreshPeriodMs(71583));  // would pass 2^32 milliseconds
+    EXPECT_EQ(86400000u, RefreshPeriodMs(0xFFFFFFFFu));
+}
+
+TEST(StripFonts, SizesFollowTheClientHeight) {
+    struct Case {
+        int height;
+        bool bold;
+        int label, value, weight;
+    };
+    const Case cases[] = {
+        {20, false, 15, 16, 400},
+        {20, true, 15, 17, 700},
+        {18, false, 13, 14, 400},
+        {25, true, 18, 22, 700},  // three quarters, rounded down
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.label, LabelFontSize(c.height, c.bold).height) << c.height;
+        EXPECT_EQ(c.value, ValueFontSize(c.height, c.bold).height) << c.height;
+        EXPECT_EQ(c.weight, LabelFontSize(c.height, c.bold).weight) << c.height;
+        EXPECT_EQ(c.weight, ValueFontSize(c.height, c.bold).weight) << c.height;
+    }
+}
+
+}  // namespace

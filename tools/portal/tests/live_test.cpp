@@ -1,0 +1,290 @@
+// Live sources end to end: the portal program reads feeds from test servers on the loopback
+// interface, plain HTTP and HTTPS with a certificate made for the run, and answers from what
+// it holds, whatever the sources do.
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include "portal_process.h"
+#include "strip.h"
+
+namespace portal::test {
+namespace {
+
+// A source for the portal: an httplib server (or its TLS form) on a free loopback port that
+// answers each path as the test says and counts what it is asked. Answers that hang or
+// trickle end when the server goes.
+class SourceServer {
+  public:
+    using Answer = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+    explicit SourceServer(const std::string& cert = "", const std::string& key = "")
+        : server_(cert.empty() ? std::make_unique<httplib::Server>()
+                               : std::make_unique<httplib::SSLServer>(cert.c_str(), key.c_str())),
+          scheme_(cert.empty() ? "http" : "https") {
+        server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+            Answer answer;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                ++counts_[request.path];
+                headers_[request.path] = request.headers;
+                answer = answers_[request.path];
+            }
+            if (answer) answer(request, response);
+            std::lock_guard<std::mutex> lock(mutex_);
+            statuses_.push_back(response.status);
+        });
+        port_ = server_->bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_->listen_after_bind(); });
+        WaitFor([this] { return server_->is_running(); });
+    }
+    ~SourceServer() {
+        Release();
+        server_->stop();
+        thread_.join();
+    }
+
+    void Serve(const std::string& path, Answer answer) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        answers_[path] = std::move(answer);
+    }
+    std::string Url(const std::string& path) const {
+        return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
+    }
+    int Count(const std::string& path) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return counts_[path];
+    }
+    int Statuses(int status) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<int>(std::count(statuses_.begin(), statuses_.end(), status));
+    }
+    std::string Header(const std::string& path, const std::string& name) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        auto it = headers_[path].find(name);
+        return it == headers_[path].end() ? "" : it->second;
+    }
+    // Sleeps for a moment; false once the server is going.
+    bool Pause(int milliseconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return !released_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                   [this] { return going_; });
+    }
+    void Release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            going_ = true;
+        }
+        released_.notify_all();
+    }
+
+  private:
+    std::unique_ptr<httplib::Server> server_;
+    std::string scheme_;
+    int port_ = 0;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool going_ = false;
+    std::map<std::string, Answer> answers_;
+    std::map<std::string, int> counts_;
+    std::map<std::string, httplib::Headers> headers_;
+    std::vector<int> statuses_;
+    std::thread thread_;
+};
+
+// RSS 2.0 with one item per (title, date, address); date and address may be empty.
+std::string Rss(const std::vector<std::array<std::string, 3>>& items) {
+    std::string xml = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>T</title>";
+    for (const auto& [title, date, address] : items)
+        xml += "<item><title>" + title + "</title>" +
+               (date.empty() ? "" : "<pubDate>" + date + "</pubDate>") +
+               (address.empty() ? "" : "<link>" + address + "</link>") + "</item>";
+    return xml + "</channel></rss>";
+}
+
+SourceServer::Answer Fixed(std::string body, std::string type = "application/rss+xml") {
+    return
+        [body, type](const httplib::Request&, httplib::Response& r) { r.set_content(body, type); };
+}
+
+// A self-signed certificate for 127.0.0.1, made for this run; the key never leaves the folder.
+void MakeCertificate(const Folder& folder) {
+    std::string command = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 "
+                          "-nodes -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 "
+                          "-keyout '" +
+                          folder / "key.pem" + "' -out '" + folder / "cert.pem" +
+                          "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+std::string TopStories(const PortalProcess& portal) {
+    return ReadStrip(portal.Body("/zrt/update?news=10,rt")).text;
+}
+
+TEST(LiveSources, HttpAndHttpsFeedsMergeRefreshAndOutliveTheNetwork) {
+    Folder folder("live");
+    MakeCertificate(folder);
+    auto http = std::make_unique<SourceServer>();
+    auto https = std::make_unique<SourceServer>(folder / "cert.pem", folder / "key.pem");
+    std::atomic<int> version{1};
+    http->Serve("/top.xml", [&](const httplib::Request& request, httplib::Response& r) {
+        std::string etag = "\"v" + std::to_string(version) + "\"";
+        if (request.get_header_value("If-None-Match") == etag) {
+            r.status = 304;
+            return;
+        }
+        std::vector<std::array<std::string, 3>> items = {
+            {"Harbor Bridge Reopens", "Tue, 07 May 2024 10:00:00 GMT", ""},
+            {"Council Votes Tonight", "Mon, 06 May 2024 10:00:00 GMT", ""}};
+        if (version == 2)
+            items.insert(items.begin(),
+                         {"Storm Warning Issued", "Wed, 08 May 2024 09:00:00 GMT", ""});
+        r.set_header("ETag", etag);
+        r.set_content(Rss(items), "application/xml");  // gzip-compressed when asked
+    });
+    https->Serve("/top.xml", Fixed(Rss({{"Tram Line Extended", "2024-05-07T11:00:00Z",
+                                         "https://news.example/tram?id=1&amp;src=rss"},
+                                        {"council votes TONIGHT", "2024-05-01T00:00:00Z", ""}})));
+    http->Serve("/quotes.csv",
+                Fixed("symbol,last,change,previous close\nIBM,101.25,+0.50,100.75\n", "text/csv"));
+    std::ofstream(folder / "feeds.txt")
+        << "# the sources of the top stories\nrt  " << http->Url("/top.xml") << "\nrt\t"
+        << https->Url("/top.xml") << "\n";
+    const std::vector<std::string> args = {
+        "--feeds",   folder / "feeds.txt",
+        "--feed",    "rw=" + std::string(PORTAL_FEEDS) + "/rdf.xml",
+        "--quotes",  http->Url("/quotes.csv"),
+        "--ca-file", folder / "cert.pem",
+        "--cache",   folder / "cache",
+        "--refresh", "1"};
+    const std::string merged = "Top Stories:  |{Tram Line Extended  \x95  Harbor Bridge Reopens  "
+                               "\x95  Council Votes Tonight  \x95  |";
+
+    auto portal = std::make_unique<PortalProcess>(args);
+    ASSERT_TRUE(WaitFor([&] { return TopStories(*portal) == merged; })) << TopStories(*portal);
+    Strip strip = ReadStrip(portal->Body("/zrt/update?stocks=IBM&news=10,rt,rw"));
+    EXPECT_EQ(strip.text.substr(0, strip.text.find("|{Top")), "IBM|+101.25 +0.50");
+    EXPECT_NE(strip.text.find("|}World:  |}Orchard Harvest Starts Early  \x95  Bridge Repairs"),
+              std::string::npos)
+        << strip.text;
+    EXPECT_EQ(http->Header("/top.xml", "Accept-Encoding"), "gzip, deflate");
+    EXPECT_EQ(https->Header("/top.xml", "User-Agent").rfind("TamzoPortal/1.0 (", 0), 0u);
+
+    // The story page of a live headline sends the browser on to the article.
+    ASSERT_EQ(strip.links[1].rfind("http://my.tamzo.example/story/", 0), 0u) << strip.links[1];
+    auto story = portal->Client().Get(strip.links[1].substr(23));
+    ASSERT_TRUE(story);
+    EXPECT_EQ(story->status, 302);
+    EXPECT_EQ(story->get_header_value("Location"), "https://news.example/tram?id=1&src=rss");
+
+    // Unchanged, the source answers 304 and the items stay; changed, the next refresh shows it.
+    ASSERT_TRUE(WaitFor([&] { return http->Statuses(304) >= 2; }));
+    EXPECT_EQ(TopStories(*portal), merged);
+    version = 2;
+    ASSERT_TRUE(WaitFor([&] {
+        return TopStories(*portal).rfind("Top Stories:  |{Storm Warning Issued  \x95  Tram", 0) ==
+               0;
+    })) << TopStories(*portal);
+    std::string status = portal->Body("/status");
+    EXPECT_NE(status.find(http->Url("/top.xml") + "</td><td>3</td>"), std::string::npos) << status;
+
+    // Without its sources a new run serves the copies it kept, from the first request on.
+    portal.reset();
+    http.reset();
+    https.reset();
+    portal = std::make_unique<PortalProcess>(args);
+    EXPECT_EQ(TopStories(*portal).rfind("Top Stories:  |{Storm Warning Issued  \x95  Tram", 0), 0u);
+    EXPECT_EQ(ReadStrip(portal->Body("/zrt/update?stocks=IBM")).text, "IBM|+101.25 +0.50|");
+    EXPECT_TRUE(WaitFor([&] {
+        return portal->Errors().find("failing: cannot connect") != std::string::npos;
+    })) << portal->Errors();
+}
+
+TEST(LiveSources, MisbehavingSourcesKeepTheirLastGoodCopy) {
+    Folder folder("bad");
+    SourceServer source;
+    std::atomic<bool> bad{false};
+    const std::map<std::string, std::string> topics = {{"/hang", "rt"},   {"/trickle", "rw"},
+                                                       {"/huge", "rb"},   {"/loop", "rp"},
+                                                       {"/broken", "rc"}, {"/html", "rs"}};
+    const std::map<std::string, SourceServer::Answer> misbehaviour = {
+        {"/hang", [&](const httplib::Request&, httplib::Response& r) { source.Pause(3000); }},
+        {"/trickle",
+         [&](const httplib::Request&, httplib::Response& r) {
+             // Not compressible, so each byte goes out as it comes.
+             r.set_chunked_content_provider("text/event-stream",
+                                            [&](std::size_t, httplib::DataSink& sink) {
+                                                return source.Pause(100) && sink.write("<", 1);
+                                            });
+         }},
+        {"/huge",
+         [&](const httplib::Request&, httplib::Response& r) {
+             r.set_content_provider(50 << 20, "text/event-stream",
+                                    [](std::size_t, std::size_t, httplib::DataSink& sink) {
+                                        static const std::string chunk(1 << 16, ' ');
+                                        return sink.write(chunk.data(), chunk.size());
+                                    });
+         }},
+        {"/loop",
+         [](const httplib::Request&, httplib::Response& r) { r.set_redirect("/loop?again"); }},
+        {"/broken", Fixed("<rss><channel><item><title>Cut sho")},
+        {"/html", Fixed("<!DOCTYPE html>\n<html><body>Sign in</body></html>", "text/html")}};
+    std::vector<std::string> args = {"--refresh",         "1", "--timeout", "2",
+                                     "--connect-timeout", "1", "--cache",   folder / "cache"};
+    for (const auto& [path, topic] : topics) {
+        source.Serve(path, [&, path = path](const httplib::Request& q, httplib::Response& r) {
+            if (bad) return misbehaviour.at(path)(q, r);
+            r.set_content(Rss({{"Good news from " + path.substr(1), "", ""}}), "application/xml");
+        });
+        args.insert(args.end(), {"--feed", topic + "=" + source.Url(path)});
+    }
+    source.Serve("/latin1", Fixed(ReadAll(std::string(PORTAL_FEEDS) + "/latin1.xml")));
+    args.insert(args.end(), {"--feed", "re=" + source.Url("/latin1")});
+    PortalProcess portal(args);
+    const std::string all = "/zrt/update?news=1,rt,rw,rb,rp,rc,rs,re";
+    auto holdsEverything = [&](const std::string& text) {
+        for (const auto& [path, topic] : topics)
+            if (text.find("Good news from " + path.substr(1)) == std::string::npos) return false;
+        return text.find("Fete du cafe a Saint-Malo : \" une reussite \"") != std::string::npos;
+    };
+    ASSERT_TRUE(WaitFor([&] { return holdsEverything(ReadStrip(portal.Body(all)).text); }))
+        << ReadStrip(portal.Body(all)).text;
+
+    bad = true;
+    const std::vector<std::string> reasons = {"no complete answer within 2 s", "larger than 2 MiB",
+                                              "more than 5 redirects", "not well-formed XML",
+                                              "an HTML page, not a feed"};
+    std::string status;
+    auto told = [&] {
+        // While sources hang, every reply still comes at once and holds the last good copies.
+        auto reply = portal.Client(1).Get(all);
+        EXPECT_TRUE(reply && holdsEverything(ReadStrip(reply->body).text));
+        status = portal.Body("/status");
+        for (const std::string& reason : reasons)
+            if (status.find("<td>" + reason) == std::string::npos) return false;
+        return true;
+    };
+    ASSERT_TRUE(WaitFor(told, 20)) << status;
+    EXPECT_NE(status.find(source.Url("/trickle") + "</td><td>1</td>"), std::string::npos);
+
+    // Each failing source is said once, however often it fails.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (const auto& [path, topic] : topics)
+                if (source.Count(path) < 3) return false;
+            return true;
+        },
+        20));
+    std::string errors = portal.Errors();
+    for (const auto& [path, topic] : topics) {
+        std::string line = source.Url(path) + " (" + topic + "): failing: ";
+        EXPECT_NE(errors.find(line), std::string::npos) << errors;
+        EXPECT_EQ(errors.find(line), errors.rfind(line)) << errors;
+    }
+}
+
+}  // namespace
+}  // namespace portal::test
