@@ -6,6 +6,7 @@ include(ExternalProject)
 option(TICKER_FUZZ "Build the libFuzzer targets (needs clang)" ON)
 
 add_subdirectory(src)
+include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 
 # GoogleTest from Debian's sources, built with the project.
 set(GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources")
@@ -22,6 +23,7 @@ foreach(arch x86_64 i686)
         CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-${arch}.cmake
                    -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
                    -DTICKER_WINE_TESTS=$<IF:$<STREQUAL:${arch},x86_64>,ON,OFF>
+                   -DTICKER_SIGNING_KEY=${TICKER_SIGNING_KEY_FILE}
                    -G ${CMAKE_GENERATOR}
         INSTALL_COMMAND ""
         BUILD_ALWAYS ON

@@ -11,6 +11,7 @@ add_library(ticker_win STATIC)
 target_link_libraries(ticker_win PUBLIC ticker_portable comctl32 comdlg32 wininet lz32 shell32
                       advapi32 gdi32 user32)
 
+include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
 add_subdirectory(src)
 add_subdirectory(tools)
 add_subdirectory(tests/probe)

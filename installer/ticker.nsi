@@ -17,7 +17,7 @@
 ;
 ; CMake (installer/CMakeLists.txt) passes:
 ;   TARGET      amd64-unicode (x86_64 build) or x86-ansi (i686 build)
-;   TICKER_EXE  the built Ticker.exe
+;   TICKER_EXE  the built Ticker.exe, signed (the updater installs only signed builds)
 ;   UPDATE_EXE  the built Update.exe
 ;   HELP_PAGE   zrthelp.html
 ;   ICON        the ticker's icon (optional)
@@ -186,11 +186,12 @@ Section "Uninstall"
     Delete "$INSTDIR\Update.exe"
     Delete "$INSTDIR\zrthelp.html"
     ; What the ticker's self-update leaves beside the program: the download, the expanded
-    ; build, the build it replaced and the updater's log.
+    ; build, the build it replaced and the updater's log with the one before it.
     Delete "$INSTDIR\zrt-comp.exe"
     Delete "$INSTDIR\zrttemp.exe"
     Delete "$INSTDIR\Ticker.bak"
     Delete "$INSTDIR\update.log"
+    Delete "$INSTDIR\update.log.1"
     Delete "$INSTDIR\Uninstall.exe"
     ; Only when empty: anything else in the folder is the user's.
     RMDir "$INSTDIR"

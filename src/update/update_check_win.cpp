@@ -103,9 +103,26 @@ bool ExpandUpdate(const char* compressed, const char* expanded) {
     return size > 0;
 }
 
+// Gives the expanded build the listing time the check acted on, turned back from local time
+// into the file system's UTC, so that the next check reads it as exactly the listing time: the
+// updater's move into Ticker.exe keeps it, and an installed build is then never newer than its
+// own listing, however far the server's clock or zone is from ours. The time travels with the
+// file rather than in a record the updater keeps because the check compares with nothing but
+// Ticker.exe's time (the updater gives a build it refuses the same time for the same reason).
+void StampWithListingTime(const char* expanded, const FILETIME& listed) {
+    FILETIME utc;
+    if (!LocalFileTimeToFileTime(&listed, &utc)) return;
+    HANDLE file = CreateFileA(expanded, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    SetFileTime(file, nullptr, nullptr, &utc);
+    CloseHandle(file);
+}
+
 // A newer build is on the server: fetch it, expand it beside the program and hand over to
 // the updater. A failed expansion keeps the download; the next run fetches it again.
-void InstallNewerBuild(HWND tickerWindow, HINTERNET internet, const char* folder) {
+void InstallNewerBuild(HWND tickerWindow, HINTERNET internet, const char* folder,
+                       const FILETIME& listed) {
     char compressed[kInstallFileSize], expanded[kInstallFileSize], updater[kInstallFileSize];
     if (!JoinInstallPath(compressed, sizeof compressed, folder, kCompressedFile) ||
         !JoinInstallPath(expanded, sizeof expanded, folder, kExpandedFile) ||
@@ -115,6 +132,7 @@ void InstallNewerBuild(HWND tickerWindow, HINTERNET internet, const char* folder
     DownloadToFile(internet, kUpdateUrl, compressed);
     if (ExpandUpdate(compressed, expanded)) {
         DeleteFileA(compressed);
+        StampWithListingTime(expanded, listed);
         if (StartProgram(updater)) SendMessageA(tickerWindow, WM_TICKER_CLOSE, 0, 0);
     }
 }
@@ -137,6 +155,6 @@ void RunUpdateCheck(HWND tickerWindow) {
     FILETIME serverBuild = {};
     if (ReadServerBuildTime(internet, &serverBuild) &&
         ServerBuildIsNewer(StampOf(serverBuild), StampOf(localBuild)))
-        InstallNewerBuild(tickerWindow, internet, folder);
+        InstallNewerBuild(tickerWindow, internet, folder, serverBuild);
     InternetCloseHandle(internet);
 }

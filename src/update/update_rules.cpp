@@ -20,6 +20,10 @@ bool ServerBuildIsNewer(FileStamp server, FileStamp local) {
     return s > l;
 }
 
+FileStamp KeptBuildStamp(FileStamp installed, FileStamp listed) {
+    return ServerBuildIsNewer(listed, installed) ? listed : installed;
+}
+
 namespace {
 
 // Offsets of the few header fields we look at (the PE format's own layout).

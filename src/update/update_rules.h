@@ -6,12 +6,13 @@
 #include <cstdint>
 
 // Files in the install directory, each with its leading backslash.
-constexpr char kProgramFile[] = "\\Ticker.exe";       // the installed ticker
-constexpr char kCompressedFile[] = "\\zrt-comp.exe";  // the download, LZ-compressed
-constexpr char kExpandedFile[] = "\\zrttemp.exe";     // the expanded new build
-constexpr char kUpdaterFile[] = "\\Update.exe";       // the updater program
-constexpr char kBackupFile[] = "\\Ticker.bak";        // the build an update replaced
-constexpr char kUpdateLogFile[] = "\\update.log";     // what the updater did, and why
+constexpr char kProgramFile[] = "\\Ticker.exe";         // the installed ticker
+constexpr char kCompressedFile[] = "\\zrt-comp.exe";    // the download, LZ-compressed
+constexpr char kExpandedFile[] = "\\zrttemp.exe";       // the expanded new build
+constexpr char kUpdaterFile[] = "\\Update.exe";         // the updater program
+constexpr char kBackupFile[] = "\\Ticker.bak";          // the build an update replaced
+constexpr char kUpdateLogFile[] = "\\update.log";       // what the updater did, and why
+constexpr char kOldUpdateLogFile[] = "\\update.log.1";  // the log before it grew too long
 
 // Room for the install directory (at most 259 characters) and any of the names above.
 constexpr size_t kInstallFileSize = 260 + 16;
@@ -29,6 +30,13 @@ struct FileStamp {
 // The server's build is newer only when its listing time is strictly later than the local
 // program's last-write time (already turned into local time by the caller).
 bool ServerBuildIsNewer(FileStamp server, FileStamp local);
+
+// One install (or one refusal) per published build, whatever the two clocks say: the check
+// gives the expanded build the listing time it acted on (in the terms it compares in), so an
+// installed build compares equal to its own listing. When the updater keeps the installed
+// program instead (refused, rolled back, the same build again), the program takes on that
+// listing time too, unless it is already later: returns the time the kept program gets.
+FileStamp KeptBuildStamp(FileStamp installed, FileStamp listed);
 
 // The machines a build can be made for (the values of the PE file header).
 enum class ExeMachine : uint16_t { I386 = 0x014c, Amd64 = 0x8664 };

@@ -204,3 +204,22 @@ TEST(UpdateRules, JunkIsNeverAProgram) {
                   CheckExecutable(junk.data(), junk.size(), junk.size(), ExeMachine::Amd64));
     }
 }
+
+TEST(UpdateRules, EachListingIsActedOnOnceWhateverTheClocks) {
+    // The check dates a new build with its listing time; the updater gives a build it keeps
+    // (having refused or rolled back the new one) that listing time unless its own is later.
+    const FileStamp installed{0x12345678u, 0x01d9a000u};
+    const uint32_t hour = 0x86;  // 36e9 (an hour in 100 ns) >> 32, near enough
+    for (uint32_t ahead : {4 * hour, 20u * 8766 * hour}) {  // hours, and twenty years, ahead
+        const FileStamp listed{0x0000abcdu, installed.high + ahead};
+        ASSERT_TRUE(ServerBuildIsNewer(listed, installed));
+        EXPECT_FALSE(ServerBuildIsNewer(listed, listed)) << "installed: fetched again";
+        const FileStamp kept = KeptBuildStamp(installed, listed);
+        EXPECT_FALSE(ServerBuildIsNewer(listed, kept)) << "refused: fetched again";
+        EXPECT_TRUE(ServerBuildIsNewer({listed.low + 1, listed.high}, kept)) << "a later one";
+    }
+    const FileStamp older{0, installed.high - 1};
+    const FileStamp kept = KeptBuildStamp(installed, older);  // never back in time
+    EXPECT_EQ(installed.low, kept.low);
+    EXPECT_EQ(installed.high, kept.high);
+}

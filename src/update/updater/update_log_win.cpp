@@ -10,7 +10,8 @@
 
 namespace {
 
-// A log that has grown past this starts afresh: it is there to explain the last few updates.
+// A log that has grown past this goes to "update.log.1" (replacing the one before) and a new
+// one begins: the history of the last few updates stays, and the two files stay small.
 constexpr DWORD kLogLimit = 64 * 1024;
 
 char LogPath[kInstallFileSize];
@@ -18,12 +19,17 @@ char LogPath[kInstallFileSize];
 }  // namespace
 
 void OpenUpdateLog(const char* folder) {
-    if (!JoinInstallPath(LogPath, sizeof LogPath, folder, kUpdateLogFile)) return;
-    HANDLE file = CreateFileA(LogPath, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    if (GetFileSize(file, nullptr) > kLogLimit) SetEndOfFile(file);
-    CloseHandle(file);
+    char old[kInstallFileSize];
+    if (!JoinInstallPath(LogPath, sizeof LogPath, folder, kUpdateLogFile) ||
+        !JoinInstallPath(old, sizeof old, folder, kOldUpdateLogFile))
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(LogPath, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FindClose(search);
+    if (found.nFileSizeHigh == 0 && found.nFileSizeLow <= kLogLimit) return;
+    DeleteFileA(old);
+    MoveFileA(LogPath, old);
 }
 
 void LogLine(const char* format, ...) {

@@ -14,7 +14,6 @@ import os
 import shutil
 import signal
 import socket
-import struct
 import subprocess
 import sys
 import time
@@ -22,7 +21,7 @@ import unittest
 from pathlib import Path
 
 import winetest as w
-from names import KEY, WM_COMMAND, ids
+from names import KEY, ROOT, WM_COMMAND, ids
 from portal import Portal
 from scene import TickerTest
 
@@ -32,6 +31,9 @@ PORTAL_HOSTS = ["my.tamzo.example", "login.tamzo.example", "search.tamzo.example
                 "quote.tamzo.example"]
 WIN32_BIN = Path(os.environ.get("TICKER_WIN32_BIN", w.BUILD / "win-i686"))
 UPDATE_EXE = w.WIN_BIN / "src" / "Update.exe"
+SIGN = [sys.executable, str(ROOT / "cmake" / "sign_build.py")]
+# The key the build signed Ticker.exe with, and whose public half Update.exe trusts.
+BUILD_KEY = Path(os.environ.get("TICKER_SIGNING_KEY", w.BUILD / "signing" / "build-key.pem"))
 _MARK = "TICKER_UPDATE_PRIVATE_NET"
 
 
@@ -116,7 +118,9 @@ class FtpServer:
     """vsftpd on 127.0.0.1:21, anonymous and read-only, serving `root`; its log records every
     connection, command and transfer."""
 
-    def __init__(self, session, work):
+    def __init__(self, session, work, zone=None):
+        """zone: the server's time zone (a TZ value) for the times its listings show; by
+        default UTC, the ticker's own."""
         self.root = work / "ftp"
         self.log = work / "vsftpd.log"
         self.root.mkdir(parents=True)
@@ -126,11 +130,12 @@ class FtpServer:
             "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1", "listen_port=21",
             "background=NO", "seccomp_sandbox=NO", "anonymous_enable=YES", "local_enable=NO",
             "write_enable=NO", "no_anon_password=NO", f"anon_root={self.root}",
-            "secure_chroot_dir=/var/run/vsftpd/empty", "use_localtime=NO",
+            "secure_chroot_dir=/var/run/vsftpd/empty", f"use_localtime={'YES' if zone else 'NO'}",
             "pasv_enable=YES", "port_enable=YES", "connect_from_port_20=NO",
             "xferlog_enable=YES", "xferlog_std_format=NO", "log_ftp_protocol=YES",
             "syslog_enable=NO", f"vsftpd_log_file={self.log}", ""]))
-        self.proc = session.spawn_native("vsftpd", conf, log=work / "vsftpd.out")
+        self.proc = session.spawn_native("vsftpd", conf, log=work / "vsftpd.out",
+                                         env=dict(os.environ, TZ=zone or "UTC"))
         _wait_port(21, self.proc)
 
     def publish(self, data, mtime, name="ticker.ex_", directory="pub/ostrivane"):
@@ -180,27 +185,41 @@ def compress(data, work, name="payload"):
     return packed
 
 
-def with_marker(exe_bytes, marker):
-    """The same program with data after its last section: another build, as far as any file
-    comparison goes, that still runs as the ticker."""
-    return exe_bytes + b"\0" * 7 + marker
+def build(signed_exe, marker):
+    """Another build of the ticker, unsigned: the program without its signature and with a
+    marker after its last section. To the loader the same program, to every file comparison
+    another build, so what comes up is honestly a ticker and honestly the new file."""
+    assert signed_exe.endswith(b"\x89TSIG\r\n\x1a"), "Ticker.exe is not signed"
+    return signed_exe[:-280] + b"\0" * 7 + marker
 
 
-def entry_returns_at_once(exe_bytes):
-    """The program with its start-up code replaced by `xor eax, eax; ret`: a build whose
-    headers are sound but which ends the moment it starts."""
-    data = bytearray(exe_bytes)
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    sections, opt_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
-    entry = struct.unpack_from("<I", data, pe + 24 + 16)[0]
-    table = pe + 24 + opt_size
-    for i in range(sections):
-        vsize, va, raw_size, raw_ptr = struct.unpack_from("<IIII", data, table + 40 * i + 8)
-        if va <= entry < va + max(vsize, raw_size):
-            at = raw_ptr + entry - va
-            data[at:at + 3] = b"\x31\xc0\xc3"
-            return bytes(data)
-    raise ValueError("entry point not in any section")
+def signed(data, work, key=BUILD_KEY):
+    """data with a signature trailer made with key, as the build signs Ticker.exe."""
+    path = work / "signing" / "build.exe"
+    path.parent.mkdir(exist_ok=True)
+    path.write_bytes(data)
+    subprocess.run([*SIGN, "sign", key, path], check=True)
+    return path.read_bytes()
+
+
+def new_key(work):
+    subprocess.run([*SIGN, "new-key", work / "other-key.pem"], check=True)
+    return work / "other-key.pem"
+
+
+def wine_pids(session, program):
+    """The Linux ids of the session's Wine processes that run a program file named program."""
+    env = f"WINEPREFIX={session.prefix}".encode()
+    pids = []
+    for entry in Path("/proc").iterdir():
+        try:
+            argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0]
+            environ = (entry / "environ").read_bytes().split(b"\0")
+            if argv0.endswith(program.encode()) and env in environ:
+                pids.append(int(entry.name))
+        except (OSError, ValueError):
+            pass
+    return pids
 
 
 # -- the installed ticker -------------------------------------------------------------------
@@ -236,13 +255,14 @@ class Install:
 class UpdateTest(TickerTest):
     """A scenario's world: its Wine session with the taskbar, the FTP server and the portal on
     their usual ports, reached by name from the private network."""
+    server_zone = None  # the update server's time zone, when it is not the ticker's (UTC)
 
     def setUp(self):
         if _stopping:
             raise unittest.SkipTest("out of time")
         super().setUp()
         del self.s.env["http_proxy"]
-        self.ftp = FtpServer(self.s, self.s.work)
+        self.ftp = FtpServer(self.s, self.s.work, self.server_zone)
         # On its usual port: each refresh ends with a content request we can see, and after
         # it the update check of that refresh is over.
         self.portal = Portal(self.s, "portal", "--frozen", port=80)
@@ -296,18 +316,25 @@ class UpdateRun:
     window that runs at the end (or None). Windows are told apart by handle: Wine may give a
     new process the id of one that has ended, but not a new window an old window's handle."""
 
-    def __init__(self, world, install, served):
+    def __init__(self, world, install, served, listed=SERVER_NEWER, crash_new=False):
+        """crash_new: end the new build's process, as a crash would, once its window shows.
+        Field back_after: seconds from the first ticker's end to the last one's window."""
         self.world, self.install = world, install
-        world.ftp.publish(served, SERVER_NEWER)
+        world.ftp.publish(served, listed)
         proc, ticker = world.start_installed(install)
         self.old_window = ticker["hwnd"]
         try:
             proc.wait(timeout=180)
         except Exception:
             raise AssertionError("the ticker did not close for the update") from None
+        ended = time.time()
+        if crash_new and world.wait(self._other_ticker, 120):
+            for pid in wine_pids(world.s, "Ticker.exe"):
+                os.kill(pid, signal.SIGKILL)
         world.wait(lambda: "Updater finished:" in install.log(), 180)
         self.ticker = world.wait(self._other_ticker, 120)
         self.ticker = self.ticker[0] if self.ticker else None
+        self.back_after = time.time() - ended
 
     def explain(self):
         """What a failed run leaves to look at: the updater's log and the tickers now."""
