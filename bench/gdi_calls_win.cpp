@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "patch_import_win.h"
+
 namespace {
 
 uint64_t Counts[kGdiCallCount];
@@ -52,62 +54,28 @@ BOOL WINAPI CountedBitBlt(HDC dc, int x, int y, int w, int h, HDC src, int sx, i
     return RealBitBlt(dc, x, y, w, h, src, sx, sy, op);
 }
 
-struct Hook {
-    const char* name;
-    void** real;
-    void* counted;
-};
-
-template <class F> Hook MakeHook(const char* name, F* real, F counted) {
-    return Hook{name, reinterpret_cast<void**>(real), reinterpret_cast<void*>(counted)};
+// Points the program's import of name (from dll) at counted, keeping the real one; false when
+// the program does not import it.
+template <class F> bool Count(const char* dll, const char* name, F* real, F counted) {
+    *real = reinterpret_cast<F>(PatchImport(dll, name, reinterpret_cast<void*>(counted)));
+    return *real != nullptr;
 }
 
 }  // namespace
 
 bool CountGdiCalls() {
-    static bool installed = false;
-    if (installed) return true;
-    const Hook hooks[] = {
-        MakeHook("GetTextExtentPoint32A", &RealGetTextExtentPoint32A, CountedGetTextExtentPoint32A),
-        MakeHook("DrawTextA", &RealDrawTextA, CountedDrawTextA),
-        MakeHook("TextOutA", &RealTextOutA, CountedTextOutA),
-        MakeHook("SelectObject", &RealSelectObject, CountedSelectObject),
-        MakeHook("CreateCompatibleDC", &RealCreateCompatibleDC, CountedCreateCompatibleDC),
-        MakeHook("CreateCompatibleBitmap", &RealCreateCompatibleBitmap,
-                 CountedCreateCompatibleBitmap),
-        MakeHook("GetDC", &RealGetDC, CountedGetDC),
-        MakeHook("BitBlt", &RealBitBlt, CountedBitBlt),
-    };
-    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (!dir.VirtualAddress) return false;
-    unsigned found = 0;  // one bit per hook
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-         imp->Name; ++imp) {
-        if (!imp->OriginalFirstThunk) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            for (unsigned h = 0; h < sizeof hooks / sizeof hooks[0]; ++h) {
-                const Hook& hook = hooks[h];
-                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), hook.name) != 0)
-                    continue;
-                DWORD old;
-                void** slot = reinterpret_cast<void**>(&slots->u1.Function);
-                if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return false;
-                *hook.real = *slot;
-                *slot = hook.counted;
-                VirtualProtect(slot, sizeof *slot, old, &old);
-                found |= 1u << h;
-            }
-        }
-    }
-    installed = found == (1u << (sizeof hooks / sizeof hooks[0])) - 1;
+    static const bool installed =
+        Count("gdi32.dll", "GetTextExtentPoint32A", &RealGetTextExtentPoint32A,
+              CountedGetTextExtentPoint32A) &
+        Count("user32.dll", "DrawTextA", &RealDrawTextA, CountedDrawTextA) &
+        Count("gdi32.dll", "TextOutA", &RealTextOutA, CountedTextOutA) &
+        Count("gdi32.dll", "SelectObject", &RealSelectObject, CountedSelectObject) &
+        Count("gdi32.dll", "CreateCompatibleDC", &RealCreateCompatibleDC,
+              CountedCreateCompatibleDC) &
+        Count("gdi32.dll", "CreateCompatibleBitmap", &RealCreateCompatibleBitmap,
+              CountedCreateCompatibleBitmap) &
+        Count("user32.dll", "GetDC", &RealGetDC, CountedGetDC) &
+        Count("gdi32.dll", "BitBlt", &RealBitBlt, CountedBitBlt);
     return installed;
 }
 

@@ -1,7 +1,9 @@
 // strip_bench.exe: what the strip costs, the product's way and the straightforward way (the
-// reference in strip_reference_win.h), measured side by side in one run and printed as
-// figures with their ratio. Nothing here passes or fails on time; it only checks that both
-// ways give the same result, and says so.
+// reference in tests/win/strip_reference_win.h), measured side by side in one run and printed
+// as figures with their ratio; and an ablation: the product with each thing it keeps given up
+// in turn, composed here from the painter's steps and the layout's pieces, so that the product
+// itself has one way only. Nothing here passes or fails on time; it only checks that every way
+// gives the same result, and says so.
 //
 //   strip_bench [--width W] [--height H] [--seconds S] KIND:NAME=FILE...
 //     KIND paint:  FILE is a content reply; its strip is painted at the start, the middle and
@@ -19,12 +21,15 @@
 #include <string>
 #include <vector>
 
+#include "base/program_win.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
+#include "display/strip_dc_win.h"
+#include "display/strip_painter_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/reply_parser.h"
 #include "gdi_calls_win.h"
+#include "gdi_objects_win.h"
 #include "settings/settings.h"
 #include "shell/strip_fonts_win.h"
 #include "strip_reference_win.h"
@@ -50,15 +55,6 @@ std::string ReadFile(const char* path) {
     return data;
 }
 
-LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_ERASEBKGND) return 1;
-    if (m == WM_PAINT) {
-        ValidateRect(w, nullptr);
-        return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
-}
-
 HWND Window;
 
 using RecordFn = void (*)(HWND, const char*, const char*, uint32_t);
@@ -74,6 +70,198 @@ struct Way {
 const Way kReference{"reference", strip_reference::RecordLink,
                      strip_reference::MeasureAndExtendDisplay, strip_reference::PaintStrip};
 const Way kProduct{"product", RecordLink, MeasureAndExtendDisplay, PaintStrip};
+
+// ---- the layout without one of the things it keeps ------------------------------------------
+
+// Without kept widths: every link sums the widths of the whole text so far from the byte widths
+// of the fonts (measured once per pair of fonts), and the extension measures every segment in
+// text order, as the reference does.
+StripFontKey SummedFonts;
+StripByteWidths SummedBytes;
+
+void RecordLinkSummed(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
+    const StripFontKey fonts = StripFontKey::Current();
+    if (fonts != SummedFonts) {
+        HDC dc = GetDC(window);
+        HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
+        SummedBytes = MeasureByteWidths(dc);
+        SelectObject(dc, previous);
+        ReleaseDC(window, dc);
+        SummedFonts = fonts;
+    }
+    const int32_t right = WalkStrip(textSoFar, kContentBufferSize, 0,
+                                    StripWalker{&SummedBytes, SummedWidth, nullptr, nullptr});
+    AppendLink(right, url ? url : "", topicStart);
+}
+
+// Without byte widths: the links' widths kept as the product keeps them, every new segment
+// measured in the window's context.
+StripFontKey MeasuredFonts;
+StripRuler MeasuredRuler;
+
+void RecordLinkMeasured(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
+    const StripFontKey fonts = StripFontKey::Current();
+    if (fonts != MeasuredFonts) MeasuredRuler.ForgetWidths();
+    MeasuredFonts = fonts;
+    MeasuredRuler.SetText(textSoFar, kContentBufferSize);
+    if (MeasuredRuler.MeasuredCount() < MeasuredRuler.SegmentCount()) {
+        HDC dc = GetDC(window);
+        HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
+        StripFontSwitch switcher{dc, nullptr};
+        MeasuredRuler.MeasureTo(MeasuredRuler.SegmentCount(),
+                                PieceMeasure{&switcher, SwitchedExtentWidth});
+        SelectObject(dc, previous);
+        ReleaseDC(window, dc);
+    }
+    AppendLink(MeasuredRuler.X(MeasuredRuler.SegmentCount(), 0), url ? url : "", topicStart);
+}
+
+const Way kLayoutWithout[] = {
+    {"kept widths", RecordLinkSummed, strip_reference::MeasureAndExtendDisplay, nullptr},
+    {"byte widths", RecordLinkMeasured, MeasureAndExtendDisplay, nullptr},
+};
+
+// ---- the painter's steps, with one of them replaced -----------------------------------------
+
+struct Steps {
+    FrameWalk walk;
+    bool keptMemory;  // else a memory context and bitmap made and deleted in every frame
+    bool clipCopy;    // else the whole frame copied through a clip region, made per frame
+};
+const Steps* Composed;     // what PaintComposed takes
+HDC ComposedMemory;        // the frame being composed
+const char* ComposedText;  // and its text
+
+// Without kept widths: every frame measures again what it reaches.
+int WalkForgettingWidths(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                         const FrameView& view, const FrameDrawer& drawer) {
+    ruler.ForgetWidths();
+    return WalkVisibleFrame(ruler, margin, offset, clientWidth, view, drawer);
+}
+
+// Without kept widths where byte widths cannot be used (fonts that kern, double-byte code
+// pages): every frame measures what it reaches in a device context, a context of its own so
+// that the frame's keeps the fonts as the product leaves them.
+HDC MeasuringContext;
+struct ContextMeasure {
+    StripFontSwitch fonts;
+    const FrameDrawer* product;  // for drawing
+};
+int32_t MeasureInContext(void* context, const StripPiece& piece) {
+    return SwitchedExtentWidth(&static_cast<ContextMeasure*>(context)->fonts, piece);
+}
+void DrawAsProduct(void* context, const StripPiece& piece, int32_t x, int32_t y) {
+    const FrameDrawer& product = *static_cast<ContextMeasure*>(context)->product;
+    product.draw(product.context, piece, x, y);
+}
+int WalkMeasuringInContext(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                           const FrameView& view, const FrameDrawer& drawer) {
+    ruler.ForgetWidths();
+    ContextMeasure measure{StripFontSwitch{MeasuringContext, nullptr}, &drawer};
+    return WalkVisibleFrame(ruler, margin, offset, clientWidth, view,
+                            FrameDrawer{&measure, MeasureInContext, DrawAsProduct});
+}
+
+// Without the first-visible walk: the walk in text order from the first segment (WalkFrame),
+// over the kept widths, drawing every segment up to the right edge.
+struct KeptWalk {
+    StripRuler* ruler;
+    const FrameDrawer* drawer;
+};
+int32_t KeptWidth(void* context, const StripPiece& piece) {
+    return static_cast<KeptWalk*>(context)->ruler->Width(piece.index);
+}
+void DrawKept(void* context, const StripPiece& piece, int32_t x, int32_t y) {
+    const FrameDrawer& drawer = *static_cast<KeptWalk*>(context)->drawer;
+    drawer.draw(drawer.context, piece, x, y);
+}
+int WalkEverySegment(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                     const FrameView&, const FrameDrawer& drawer) {
+    ruler.MeasureTo(ruler.SegmentCount(), PieceMeasure{drawer.context, drawer.measure});
+    KeptWalk kept{&ruler, &drawer};
+    return WalkFrame(ComposedText, kDisplayTextSize, margin, offset, clientWidth,
+                     FrameDrawer{&kept, KeptWidth, DrawKept});
+}
+
+// Without tiles: every piece that can show is drawn with TextOutA, the fonts switched only
+// when a piece needs the other one.
+struct PlainDraw {
+    StripFontSwitch fonts;
+    const FrameDrawer* product;  // for measuring
+};
+int32_t MeasureAsProduct(void* context, const StripPiece& piece) {
+    const FrameDrawer& product = *static_cast<PlainDraw*>(context)->product;
+    return product.measure(product.context, piece);
+}
+void DrawPlain(void* context, const StripPiece& piece, int32_t x, int32_t y) {
+    StripFontSwitch& fonts = static_cast<PlainDraw*>(context)->fonts;
+    fonts.Use(piece.value);
+    SetTextColor(fonts.dc, PieceColor(piece, TickerSettings.colors));
+    TextOutA(fonts.dc, x, y, piece.bytes, static_cast<int>(piece.length));
+}
+int WalkWithoutTiles(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
+                     const FrameView& view, const FrameDrawer& drawer) {
+    HGDIOBJ previous = GetCurrentObject(ComposedMemory, OBJ_FONT);
+    PlainDraw plain{StripFontSwitch{ComposedMemory, nullptr}, &drawer};
+    const int drawn = WalkVisibleFrame(ruler, margin, offset, clientWidth, view,
+                                       FrameDrawer{&plain, MeasureAsProduct, DrawPlain});
+    if (plain.fonts.selected) SelectObject(ComposedMemory, previous);
+    return drawn;
+}
+
+// Without the clip rectangle: the whole frame through a clip region of that rectangle.
+void CopyThroughRegion(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g) {
+    HRGN clip = CreateRectRgn(g.clipLeft, g.clipTop, g.clipRight, g.clipBottom);
+    SelectClipRgn(dc, clip);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
+}
+
+// PaintStrip's steps as Composed says.
+void PaintComposed(HDC dc, HWND window, char* text) {
+    const Steps& steps = *Composed;
+    RECT client;
+    GetClientRect(window, &client);
+    const FrameGeometry g = FrameFor(client.right, client.bottom, ScreenSaverWindow != nullptr);
+    const bool newText = SetPainterText(text);
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previousBitmap = nullptr;
+    if (steps.keptMemory) {
+        memory = KeptFrameMemory(dc, window, client.right, client.bottom, newText);
+    } else {
+        memory = CreateCompatibleDC(dc);
+        bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+        previousBitmap = SelectObject(memory, bitmap);
+    }
+    ComposedMemory = memory;
+    ComposedText = text;
+    ComposeFrame(memory, client, g, text, steps.walk);
+    if (steps.clipCopy)
+        CopyFrameClip(dc, memory, g);
+    else
+        CopyThroughRegion(dc, memory, client, g);
+    if (!steps.keptMemory) {
+        SelectObject(memory, previousBitmap);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+    }
+    AdvanceScroll();
+}
+
+struct PaintVariant {
+    const char* without;
+    Steps steps;
+};
+const PaintVariant kPaintWithout[] = {
+    {"kept widths", {WalkForgettingWidths, true, true}},
+    {"kept or byte widths", {WalkMeasuringInContext, true, true}},
+    {"first-visible walk", {WalkEverySegment, true, true}},
+    {"kept memory context", {WalkVisibleFrame, false, true}},
+    {"tiles", {WalkWithoutTiles, true, true}},
+    {"clip rectangle", {WalkVisibleFrame, true, false}},
+};
 
 struct RefreshTimes {
     double parse = 0, extend = 0;
@@ -141,6 +329,12 @@ struct Measured {
 
 // Refreshes until Seconds have passed (at least once, at most maxRuns); freshFonts makes the
 // strip fonts again before each, outside the time, so that no width is kept from the last.
+void Add(Measured& sum, const Measured& more) {
+    sum.runs += more.runs;
+    sum.total.parse += more.total.parse;
+    sum.total.extend += more.total.extend;
+}
+
 Measured MeasureRefreshes(const std::string& reply, const Way& way, bool freshFonts, int maxRuns) {
     Measured m;
     double spent = 0;
@@ -179,12 +373,8 @@ void BenchLayout(const char* name, const std::string& reply) {
     const size_t field = changed.find('\x0b');
     if (field != std::string::npos && field + 1 < changed.size()) changed[field + 1] ^= 0x01;
     Measured kept;
-    for (int run = 0; run < 200 && (run < 2 || kept.Whole() * kept.runs < Seconds); ++run) {
-        const Measured one = MeasureRefreshes(run % 2 ? reply : changed, kProduct, false, 1);
-        kept.runs += one.runs;
-        kept.total.parse += one.total.parse;
-        kept.total.extend += one.total.extend;
-    }
+    for (int run = 0; run < 200 && (run < 2 || kept.Whole() * kept.runs < Seconds); ++run)
+        Add(kept, MeasureRefreshes(run % 2 ? reply : changed, kProduct, false, 1));
 
     std::printf("\nlayout %s: reply %zu bytes, %zu links kept, strip %zu bytes, wrap %d px\n", name,
                 reply.size(), expected.links.size(), expected.display.size(), expected.wrap);
@@ -209,6 +399,23 @@ void BenchLayout(const char* name, const std::string& reply) {
     std::printf("  runs: reference %d, product %d (fonts made anew), %d (fonts kept), %d (same "
                 "reply)\n",
                 reference.runs, cold.runs, kept.runs, warm.runs);
+
+    // Each variant in turns with the product, refresh by refresh, so that a change in the
+    // machine's load falls on both alike.
+    std::printf("  ablation, whole refresh with fonts made anew (the product in turns with it):\n");
+    for (const Way& way : kLayoutWithout) {
+        Measured without, product;
+        bool sameLayout = true;
+        for (int run = 0; run < 400 && (run < 4 || without.Whole() * without.runs < Seconds);
+             ++run) {
+            Add(without, MeasureRefreshes(reply, way, true, 1));
+            sameLayout = sameLayout && CurrentLayout() == expected;
+            Add(product, MeasureRefreshes(reply, kProduct, true, 1));
+        }
+        std::printf("    without %-20s %8.2f ms, product %6.2f ms: %5.2fx%s\n", way.name,
+                    without.Whole() * 1e3, product.Whole() * 1e3, without.Whole() / product.Whole(),
+                    sameLayout ? "" : " (NOT the same layout)");
+    }
 }
 
 struct FrameFigures {
@@ -218,6 +425,11 @@ struct FrameFigures {
     double PerFrame() const { return seconds / frames; }
     double Calls(GdiCall c) const { return static_cast<double>(calls.calls[c]) / frames; }
 };
+
+void Add(FrameFigures& sum, const FrameFigures& more) {
+    sum.frames += more.frames;
+    sum.seconds += more.seconds;
+}
 
 // Frames from offset on, one pixel apart, as the scroll tick paints them, until Seconds have
 // passed (at most maxFrames).
@@ -263,25 +475,49 @@ void BenchPaint(const char* name, const std::string& reply) {
         PaintStrip(dc, Window, empty);
         ReleaseDC(Window, dc);
         const FrameFigures first = MeasureFrames(kProduct.paint, copy, place.offset, 1);
-        const FrameFigures product = MeasureFrames(kProduct.paint, copy, place.offset, 100000);
+        const FrameFigures fast = MeasureFrames(kProduct.paint, copy, place.offset, 100000);
         std::printf("  at %s (offset %d):\n", place.name, place.offset);
-        PrintRatio("time per frame", reference.PerFrame(), product.PerFrame(), "us", 1e6);
+        PrintRatio("time per frame", reference.PerFrame(), fast.PerFrame(), "us", 1e6);
         std::printf("  %-34s %9.1f us (the product's first frame of a new text)\n", "",
                     first.PerFrame() * 1e6);
         std::printf("  %-34s reference %10.1f       product %9.2f\n",
                     "GetTextExtentPoint32A per frame", reference.Calls(kGetTextExtentPoint32A),
-                    product.Calls(kGetTextExtentPoint32A));
+                    fast.Calls(kGetTextExtentPoint32A));
         std::printf("  %-34s reference %10.1f       product %9.2f\n", "TextOutA per frame",
-                    reference.Calls(kTextOutA), product.Calls(kTextOutA));
+                    reference.Calls(kTextOutA), fast.Calls(kTextOutA));
         std::printf("  %-34s reference %10.1f       product %9.2f\n", "SelectObject per frame",
-                    reference.Calls(kSelectObject), product.Calls(kSelectObject));
+                    reference.Calls(kSelectObject), fast.Calls(kSelectObject));
         std::printf("  %-34s reference %10.1f       product %9.2f\n", "BitBlt per frame",
-                    reference.Calls(kBitBlt), product.Calls(kBitBlt));
+                    reference.Calls(kBitBlt), fast.Calls(kBitBlt));
         std::printf("  %-34s reference %10.1f       product %9.4f\n",
                     "CreateCompatibleDC per frame", reference.Calls(kCreateCompatibleDC),
-                    product.Calls(kCreateCompatibleDC));
+                    fast.Calls(kCreateCompatibleDC));
         std::printf("  %-34s reference %10d       product %9d\n", "frames measured",
-                    reference.frames, product.frames);
+                    reference.frames, fast.frames);
+    }
+
+    // Each variant paints the same frames as the product after one frame to settle in; its
+    // time per frame against the product's at the same place.
+    // Each variant in turns with the product, an eighth of the time at once, so that a change
+    // in the machine's load falls on both alike.
+    std::printf("  ablation, time per frame (the product in turns with it), times the product's,"
+                " at start / middle / near the end:\n");
+    for (const PaintVariant& variant : kPaintWithout) {
+        Composed = &variant.steps;
+        std::printf("    without %-20s", variant.without);
+        for (const Place& place : places) {
+            FrameFigures without, fast;
+            const double whole = Seconds;
+            Seconds = whole / 8;
+            for (int turn = 0; turn < 8; ++turn) {
+                Add(without, MeasureFrames(PaintComposed, copy, place.offset, 100000));
+                Add(fast, MeasureFrames(kProduct.paint, copy, place.offset, 100000));
+            }
+            Seconds = whole;
+            std::printf(" %7.1f/%5.1f us %5.2fx", without.PerFrame() * 1e6, fast.PerFrame() * 1e6,
+                        without.PerFrame() / fast.PerFrame());
+        }
+        std::printf("\n");
     }
 }
 
@@ -349,17 +585,11 @@ int main(int argc, char** argv) {
     }
     if (!CountGdiCalls()) std::printf("(GDI calls cannot be counted here: counts read 0)\n");
 
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = QuietProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "StripBench";
-    RegisterClassA(&wc);
-    Window =
-        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "StripBench", "", WS_POPUP | WS_VISIBLE,
-                        0, 0, width, height, nullptr, nullptr, wc.hInstance, nullptr);
-    UpdateWindow(Window);
-    for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
+    Window = gdi_test::QuietWindow("StripBench", 0, 0, width, height);
     TickerWindow = Window;
+    HDC windowContext = GetDC(Window);
+    MeasuringContext = CreateCompatibleDC(windowContext);
+    ReleaseDC(Window, windowContext);
     for (int i = 0; i < kColorRoleCount; ++i)
         TickerSettings.colors[i] = RGB(40 + 20 * i, 255 - 20 * i, 128);
     TickerSettings.colors[kBackgroundColor] = RGB(0, 0, 0);
@@ -379,6 +609,7 @@ int main(int argc, char** argv) {
             BenchPaint(what.c_str() + 6, reply);
     }
     BenchCalls();
+    DeleteDC(MeasuringContext);
     DeleteStripFonts();
     DestroyWindow(Window);
     return 0;

@@ -44,3 +44,10 @@ find_program(TICKER_CLANG_FORMAT NAMES clang-format clang-format-14 REQUIRED)
 add_test(NAME format
          COMMAND sh -c "find src tests tools bench -name '*.cpp' -o -name '*.h' | sort | xargs '${TICKER_CLANG_FORMAT}' --dry-run -Werror"
          WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+
+# No file under src/ includes one of a later layer than its own: the order and the few upward
+# includes the design needs are written in src/README.md, which the test reads.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME layers COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/layers_test.py
+                             ${CMAKE_SOURCE_DIR}/src)
+set_tests_properties(layers PROPERTIES ENVIRONMENT "PYTHONDONTWRITEBYTECODE=1")

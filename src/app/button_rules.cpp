@@ -1,24 +1,28 @@
 #include "app/button_rules.h"
 
+#include "base/button_panel.h"
+
 PanelPart PressedPart(uint16_t x, uint16_t y, int panelRight, int height) {
-    if (x > panelRight - 66) return PanelPart::kLogo;
-    if (x > panelRight - 75) return y < height / 2 ? PanelPart::kSearch : PanelPart::kExpand;
+    if (x > panelRight - kLogoLeft) return PanelPart::kLogo;
+    if (x > panelRight - kSmallButtonFace)
+        return y < height / 2 ? PanelPart::kSearch : PanelPart::kExpand;
     if (x < 9) return PanelPart::kNextTopic;
     return PanelPart::kStrip;
 }
 
 PanelPart ReleasedPart(uint16_t x, uint16_t y, int panelRight, int height) {
-    if (x > panelRight - 65) return PanelPart::kLogo;
-    if (x > panelRight - 75) return y > height / 2 ? PanelPart::kExpand : PanelPart::kSearch;
+    if (x > panelRight - kLogoFrame) return PanelPart::kLogo;
+    if (x > panelRight - kSmallButtonFace)
+        return y > height / 2 ? PanelPart::kExpand : PanelPart::kSearch;
     if (x < 9) return PanelPart::kNextTopic;
     return PanelPart::kStrip;
 }
 
 ChromeRect TrackingRect(PanelPart part, int w, int h) {
     switch (part) {
-    case PanelPart::kLogo: return {w - 66, 0, w, h};
-    case PanelPart::kExpand: return {w - 76, h / 2, w - 66, h};
-    case PanelPart::kSearch: return {w - 76, 0, w - 66, h / 2};
+    case PanelPart::kLogo: return {w - kLogoLeft, 0, w, h};
+    case PanelPart::kExpand: return {w - kPanelWidth, h / 2, w - kLogoLeft, h};
+    case PanelPart::kSearch: return {w - kPanelWidth, 0, w - kLogoLeft, h / 2};
     case PanelPart::kNextTopic: return {0, 0, 10, h};
     case PanelPart::kStrip: break;
     }

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "base/frame_strokes.h"
+
 // The panel at the right end: a logo button, and left of it a search button (upper half) over
 // an expand button (lower half). "Next Topic" sits at the left end of the strip.
 enum class PanelPart { kLogo, kSearch, kExpand, kNextTopic, kStrip };
@@ -25,12 +27,6 @@ struct ChromeRect {
 // tracking rectangle (w x h is the client size).
 ChromeRect TrackingRect(PanelPart part, int w, int h);
 
-// One stroke of a button frame: from start through the corner to the end (end pixel not drawn).
-enum class FramePen { kHighlight, kFace, kShadow, kBlack };
-struct FrameStroke {
-    FramePen pen;
-    int x0, y0, x1, y1, x2, y2;
-};
 constexpr int kFrameStrokes = 4;
 // The four strokes of a raised (up) or sunken frame from (x1, y1) to (x2, y2).
 void ButtonFrameStrokes(int x1, int y1, int x2, int y2, bool up, FrameStroke out[kFrameStrokes]);

@@ -6,7 +6,10 @@
 #include <windowsx.h>
 
 #include "app/button_rules.h"
+#include "shell/search_box_win.h"
 #include "app/ticker_host_win.h"
+#include "base/button_panel.h"
+#include "base/frame_strokes_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "shell/browser_win.h"
@@ -15,7 +18,6 @@ int LogoState = 1, SearchState = 1, ExpandState = 1, NextTopicState = 1;
 
 namespace {
 
-constexpr int kPanelWidth = 76;
 constexpr int kLogoWidth = 64, kLogoRows = 14;  // row 0 of the 64 x 15 picture is left out
 constexpr COLORREF kExpandColor = RGB(0, 128, 0);
 constexpr COLORREF kSearchColor = RGB(0, 0, 128);
@@ -55,25 +57,12 @@ void Line(HDC dc, int x0, int y0, int x1, int y1) {
     LineTo(dc, x1, y1);
 }
 
-HPEN PenFor(FramePen pen) {
-    switch (pen) {
-    case FramePen::kHighlight: return HighlightPen;
-    case FramePen::kFace: return FacePen;
-    case FramePen::kShadow: return ShadowPen;
-    case FramePen::kBlack: break;
-    }
-    return static_cast<HPEN>(GetStockObject(BLACK_PEN));
-}
-
+// Sunken: shadow along the left and top, highlight along the bottom and right.
 void PaintStripFrame(HDC dc, int w, int h) {
-    SelectObject(dc, ShadowPen);
-    MoveToEx(dc, 0, h, nullptr);
-    LineTo(dc, 0, 0);
-    LineTo(dc, w - 66, 0);
-    SelectObject(dc, HighlightPen);
-    MoveToEx(dc, 0, h - 1, nullptr);
-    LineTo(dc, w - 67, h - 1);
-    LineTo(dc, w - 67, -1);
+    const int right = w - kStripFrameRight;
+    const FrameStroke strokes[] = {{FramePen::kShadow, 0, h, 0, 0, right + 1, 0},
+                                   {FramePen::kHighlight, 0, h - 1, right, h - 1, right, -1}};
+    DrawFrameStrokes(dc, strokes, 2);
 }
 
 // A missing picture leaves the logo area blank.
@@ -84,22 +73,22 @@ void PaintLogo(HDC dc, int w, int h) {
         HDC memory = CreateCompatibleDC(dc);
         HGDIOBJ old = SelectObject(memory, logo);
         int shift = LogoState ? 0 : 1;
-        BitBlt(dc, w - 66 + shift, 3 + shift, kLogoWidth, kLogoRows, memory, 0, 1, SRCCOPY);
+        BitBlt(dc, w - kLogoLeft + shift, 3 + shift, kLogoWidth, kLogoRows, memory, 0, 1, SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
         DeleteObject(logo);
     }
-    DrawButtonFrame(dc, w - 65, 0, w - 1, h, LogoState);
+    DrawButtonFrame(dc, w - kLogoFrame, 0, w - 1, h, LogoState);
 }
 
 void PaintSmallButtons(HDC dc, int w, int h) {
-    int half = h / 2;
-    DrawButtonFrame(dc, w - 76, half - 1, w - 68, h, ExpandState);
+    const int half = h / 2, left = w - kPanelWidth, right = w - kSmallButtonRight;
+    DrawButtonFrame(dc, left, half - 1, right, h, ExpandState);
     int shift = ExpandState ? 0 : 1;
-    Fill(dc, w - 75 + shift, half + 1 + shift, w - 69 + shift, h - 3 + shift, kExpandColor);
-    DrawButtonFrame(dc, w - 76, 0, w - 68, half + 1, SearchState);
+    Fill(dc, left + 1 + shift, half + 1 + shift, right - 1 + shift, h - 3 + shift, kExpandColor);
+    DrawButtonFrame(dc, left, 0, right, half + 1, SearchState);
     shift = SearchState ? 0 : 1;
-    Fill(dc, w - 75 + shift, 2 + shift, w - 69 + shift, half - 2 + shift, kSearchColor);
+    Fill(dc, left + 1 + shift, 2 + shift, right - 1 + shift, half - 2 + shift, kSearchColor);
 }
 
 // A frame with a small black arrow pointing right; frame, face and arrow move one pixel down
@@ -121,15 +110,15 @@ void PaintNextTopic(HDC dc, int h) {
 void ReleaseLogo(HWND window, ClientSize size, LPARAM point) {
     ReleaseCapture();
     LogoState = 1;
-    Invalidate(window, size.w - 65, 0, size.w, size.h, FALSE);
-    ChromeRect logo = {size.w - 65, 0, size.w, size.h};
+    Invalidate(window, size.w - kLogoFrame, 0, size.w, size.h, FALSE);
+    ChromeRect logo = {size.w - kLogoFrame, 0, size.w, size.h};
     int x = WordX(point), y = WordY(point);
-    if (logo.Contains(x, y)) OpenBrowserPage(x, y);
+    if (logo.Contains(x, y)) OpenBrowserPage({x, y});
 }
 
 void ReleaseSmallButton(HWND window, ClientSize size, PanelPart part) {
     ReleaseCapture();
-    Invalidate(window, size.w - 77, 0, size.w - 67, size.h, FALSE);
+    Invalidate(window, size.w - kPanelRepaint, 0, size.w - kStripFrameRight, size.h, FALSE);
     // Placement and the search box follow the flags on the next placement tick.
     if (part == PanelPart::kExpand) {
         ExpandState = 1;
@@ -159,12 +148,7 @@ void EraseTickerBackground(HDC dc, HWND window) {
 void DrawButtonFrame(HDC dc, int x1, int y1, int x2, int y2, int up) {
     FrameStroke strokes[kFrameStrokes];
     ButtonFrameStrokes(x1, y1, x2, y2, up != 0, strokes);
-    for (const FrameStroke& s : strokes) {
-        SelectObject(dc, PenFor(s.pen));
-        MoveToEx(dc, s.x0, s.y0, nullptr);
-        LineTo(dc, s.x1, s.y1);
-        LineTo(dc, s.x2, s.y2);
-    }
+    DrawFrameStrokes(dc, strokes, kFrameStrokes);
 }
 
 void PaintChrome(HWND window) {
@@ -186,17 +170,17 @@ void PressButton(HWND window, LPARAM point) {
     case PanelPart::kLogo:
         SetCapture(window);
         LogoState = 0;
-        Invalidate(window, size.w - 65, 0, size.w, size.h, TRUE);
+        Invalidate(window, size.w - kLogoFrame, 0, size.w, size.h, TRUE);
         break;
     case PanelPart::kSearch:
         SetCapture(window);
         SearchState = 0;
-        Invalidate(window, size.w - 77, 0, size.w - 66, size.h / 2, FALSE);
+        Invalidate(window, size.w - kPanelRepaint, 0, size.w - kLogoLeft, size.h / 2, FALSE);
         break;
     case PanelPart::kExpand:
         SetCapture(window);
         ExpandState = 0;
-        Invalidate(window, size.w - 77, size.h / 2, size.w - 66, size.h, FALSE);
+        Invalidate(window, size.w - kPanelRepaint, size.h / 2, size.w - kLogoLeft, size.h, FALSE);
         break;
     case PanelPart::kNextTopic:
         SetCapture(window);
@@ -248,5 +232,5 @@ void ReleaseButton(HWND window, LPARAM point) {
 // "Next Topic" button's column opens nothing.
 void OpenItemAt(HWND, LPARAM point) {
     int x = WordX(point), y = WordY(point);
-    if (x > 9) OpenBrowserPage(x, y);
+    if (x > 9) OpenBrowserPage({x, y});
 }

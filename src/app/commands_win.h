@@ -1,12 +1,6 @@
-// The context menu, its commands and the search box. Window thread only.
+// The context menu and its commands. Window thread only.
 #pragma once
 #include <windows.h>
 
-// The search box over the strip while SearchOpen is set and the placement tick has made it;
-// otherwise null.
-extern HWND SearchBoxWindow;
-
 void ShowContextMenu(HWND window);
 void OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
-// Creates, places, hides or removes the search box to follow SearchOpen (placement tick).
-void UpdateSearchBox(HWND window);

@@ -1,10 +1,10 @@
 #include "app/embed_rules.h"
 
+#include "base/button_panel.h"
+
 bool TaskbarSpansScreen(int left, int right, int screenWidth) {
     return left <= 0 && right >= screenWidth;
 }
-
-uint32_t WidthDivisorFor(uint32_t largeSize) { return largeSize ? 2 : 3; }
 
 int TargetWidth(int screenWidth, uint32_t widthDivisor) {
     return screenWidth / static_cast<int>(widthDivisor);
@@ -25,9 +25,7 @@ bool NeedsMoreIcons(int grown, int target) {
     return static_cast<uint32_t>(grown) < static_cast<uint32_t>(target);
 }
 
-bool ReserveIsUsable(int tickerWidth) {
-    return tickerWidth >= kButtonPanelWidth + kMinimumStripWidth;
-}
+bool ReserveIsUsable(int tickerWidth) { return tickerWidth >= kPanelWidth + kMinimumStripWidth; }
 
 int DockedX(int areaWidth, int baselineWidth, int tickerWidth, int clockWidth) {
     int growth = areaWidth - baselineWidth;

@@ -7,8 +7,6 @@
 // The ticker runs only when the taskbar spans the whole screen width (top or bottom edge).
 bool TaskbarSpansScreen(int left, int right, int screenWidth);
 
-// Width divisor for the "Ticker Size" flag: 3 normal, 2 large. Any nonzero value means large.
-uint32_t WidthDivisorFor(uint32_t largeSize);
 int TargetWidth(int screenWidth, uint32_t widthDivisor);
 
 // The reserve loop's view of the notification area. The shell may widen the area only some
@@ -26,8 +24,7 @@ int GrownAfterIcon(ReserveLoop& loop, int widthNow, int areaHeight);
 bool NeedsMoreIcons(int grown, int target);
 
 // A run of reserve icons that stopped at the table's end without reaching the target is kept
-// only if it leaves a usable strip beside the 76-pixel button panel.
-constexpr int kButtonPanelWidth = 76;
+// only if it leaves a usable strip beside the button panel.
 constexpr int kMinimumStripWidth = 100;
 bool ReserveIsUsable(int tickerWidth);
 

@@ -3,14 +3,12 @@
 // notification from the shell.
 #include "app/placement_win.h"
 
-#include "app/commands_win.h"
+#include "shell/search_box_win.h"
 #include "app/embed_rules.h"
-#include "base/text.h"
 #include "app/ticker_host_win.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "settings/settings.h"
 
-HWND ScreenSaverWindow;
 HWND InfoBarWindow;
 
 namespace {
@@ -20,29 +18,12 @@ constexpr int kInfoLineHeight = 9;  // the bar's own text line below the strip
 int LastDockedX;
 bool FirstPlacement = true;
 
-bool ClassIs(HWND window, const char* className) {
-    char name[100];
-    return window && GetClassNameA(window, name, sizeof name) && EqualsNoCase(name, className);
-}
-
 // The clock is the area's first child, or, when the ticker stands in front of it, the second.
 // A shell without a clock leaves none: the ticker then sits at the area's right end.
 HWND FindClock(HWND area) {
     HWND first = GetWindow(area, GW_CHILD);
     if (!first || ClassIs(first, kClockClass)) return first;
     return GetWindow(first, GW_HWNDNEXT);
-}
-
-int ClientWidth(HWND window) {
-    RECT rc = {};
-    if (window) GetClientRect(window, &rc);
-    return rc.right;
-}
-
-void RebuildTooltips(HWND window) {
-    RECT rc;
-    GetClientRect(window, &rc);
-    BuildTooltips(rc.left, rc.top, rc.right, rc.bottom);
 }
 
 // Moves the ticker back from the information bar into the notification area.
@@ -79,7 +60,7 @@ bool PlaceDocked(HWND window) {
     SetWindowPos(window, nullptr, x, rc.top, TickerWidth, rc.bottom - rc.top,
                  SWP_NOZORDER | SWP_SHOWWINDOW);
     if (LastDockedX == 0) {
-        RebuildTooltips(window);
+        BuildTooltips(window);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
     }
     LastDockedX = x;
@@ -100,7 +81,7 @@ void PlaceInBar(HWND window, HWND owner) {
         SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
         SetWindowPos(window, nullptr, 0, 0, screenWidth, h, SWP_NOZORDER | SWP_NOACTIVATE);
         ShowWindow(InfoBarWindow, SW_SHOWNA);
-        RebuildTooltips(window);
+        BuildTooltips(window);
     }
     if (ScreenSaverWindow) {
         // Leave the bottom of the screen to the bar, just behind the screen saver.

@@ -9,13 +9,13 @@
 #include <cstring>
 
 #include "app/embed_rules.h"
+#include "app/ticker_host_win.h"
 #include "base/messages.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/info_bar_win.h"
 
 // The records we hand the shell have the sizes of the era's 32-bit shell; the 64-bit build
@@ -27,7 +27,6 @@ static_assert(offsetof(TTTOOLINFOA, lpszText) + sizeof(char*) == 40, "tool recor
 static_assert(sizeof(APPBARDATA) == 36, "taskbar record of the era");
 #endif
 
-uint32_t WidthDivisor = 3;
 NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
 int ReserveIconCount;
 int GrownWidth;
@@ -53,18 +52,6 @@ constexpr int kCloseAttempts = 5;
 
 void Tell(const char* text, const char* caption = kProgramCaption) {
     MessageBoxA(nullptr, text, caption, MB_OK);
-}
-
-bool ClassIs(HWND window, const char* className) {
-    char name[100];
-    if (!window || !GetClassNameA(window, name, sizeof name)) return false;
-    return EqualsNoCase(name, className);
-}
-
-int ClientWidth(HWND window) {
-    RECT rc = {};
-    if (window) GetClientRect(window, &rc);
-    return rc.right;
 }
 
 bool CloseRunningTicker() {
@@ -170,11 +157,23 @@ bool EmbedTicker(HINSTANCE instance) {
         Tell("Ticker Window Create Failed", "Error");
         return false;
     }
-    BuildTooltips(x, 0, TickerWidth, rc.bottom - rc.top);
+    BuildTooltips(TickerWindow);
     return true;
 }
 
 }  // namespace
+
+bool ClassIs(HWND window, const char* className) {
+    char name[100];
+    if (!window || !GetClassNameA(window, name, sizeof name)) return false;
+    return EqualsNoCase(name, className);
+}
+
+int ClientWidth(HWND window) {
+    RECT rc = {};
+    if (window) GetClientRect(window, &rc);
+    return rc.right;
+}
 
 bool AcceptTaskbarPosition(const RECT& bar, int screenWidth) {
     if (TaskbarSpansScreen(bar.left, bar.right, screenWidth)) return true;

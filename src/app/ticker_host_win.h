@@ -16,7 +16,6 @@ constexpr char kClockClass[] = "TrayClockWClass";
 constexpr char kScreenSaverClass[] = "WindowsScreenSaverClass";
 
 // Set by start-up.
-extern uint32_t WidthDivisor;  // 3 normal size, 2 large: the size this run was laid out with
 extern NOTIFYICONDATAA ReserveIcons[kReserveIconSlots];
 extern int ReserveIconCount;  // k: reserve icons added
 extern int GrownWidth;        // g: how far the notification area widened
@@ -28,12 +27,8 @@ extern int BaselineWidth;     // notification area width right after the icons w
 extern int32_t ScrollPause;
 extern uint16_t TopicCounter;
 extern int Expanded;
-extern int SearchOpen;
-extern HPEN HighlightPen, ShadowPen, FacePen;
 
-// Placement state: the screen saver window the ticker is shown over (or none), and the
-// information bar while a bar mode is in force.
-extern HWND ScreenSaverWindow;
+// Placement state: the information bar while a bar mode is in force.
 extern HWND InfoBarWindow;
 
 // Start-up and the window class procedures.
@@ -42,7 +37,9 @@ HWND FindRunningTicker();
 // True for a taskbar along the top or bottom edge; tells the user and refuses any other.
 bool AcceptTaskbarPosition(const RECT& bar, int screenWidth);
 HWND FindNotifyArea(HWND* taskbar);
+// Whether window (which may be none) is of the class, compared as the shell compares names.
+bool ClassIs(HWND window, const char* className);
+// The client width of window, 0 for none.
+int ClientWidth(HWND window);
 LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RemoveReserveIcons();
-// Sets the refresh timer of the ticker window again with a new period (News page).
-void RearmRefreshTimer(HWND window, uint32_t minutes);

@@ -4,28 +4,24 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include <initializer_list>
-
 #include "app/buttons_win.h"
 #include "app/commands_win.h"
 #include "base/messages.h"
 #include "app/placement_win.h"
-#include "app/scroll_rules.h"
+#include "display/scroll_rules.h"
 #include "app/ticker_host_win.h"
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/feed_worker_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/strip_fonts_win.h"
 
 int32_t ScrollPause;
 uint16_t TopicCounter;
 int Expanded;
-int SearchOpen;
-HPEN HighlightPen, ShadowPen, FacePen;
 
 namespace {
 
@@ -40,26 +36,16 @@ DragState Drag;
 // to go to the heap, and a buffer that is always there cannot fail to be had.
 char ScrollCopy[kDisplayTextSize];
 
-void CreatePens() {
-    HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    FacePen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE));
-}
-
-void DeletePens() {
-    for (HPEN* pen : {&HighlightPen, &ShadowPen, &FacePen}) {
-        if (*pen) DeleteObject(*pen);
-        *pen = nullptr;
-    }
-}
-
 void OnCreate(HWND window) {
     TickerWindow = window;
     InitFeedState();
     SavedCursor = GetCursor();
     DragCursor = LoadCursorA(ProgramInstance, MAKEINTRESOURCEA(IDC_DRAG_CURSOR));
-    CreatePens();
-    LoadAllSettings(window);
+    LoadAllSettings();
+    CreateStripFonts(window);
+    // The last update time is on show before the first refresh can replace it.
+    ReadSettingString(kLastStockUpdateValue, LastUpdatedText);
+    StartFeedRefresh(window, 0);
     ScrollTimerId = SetTimer(window, ScrollTimer, kScrollPeriodMs, nullptr);
     RefreshTimerId =
         SetTimer(window, RefreshTimer, RefreshPeriodMs(TickerSettings.refreshMinutes), nullptr);
@@ -72,7 +58,6 @@ void OnDestroy(HWND window) {
     if (PlacementTimerId) KillTimer(window, PlacementTimer);
     ScrollTimerId = RefreshTimerId = PlacementTimerId = 0;
     DeleteStripFonts();
-    DeletePens();
     CloseEndedFeedWorker();
 
     HWND taskbar = FindWindowA(kTaskbarClass, nullptr);
@@ -148,11 +133,6 @@ void OnLeftButtonUp(HWND window, LPARAM lParam) {
 }
 
 }  // namespace
-
-void RearmRefreshTimer(HWND window, uint32_t minutes) {
-    if (RefreshTimerId) KillTimer(window, RefreshTimer);
-    RefreshTimerId = SetTimer(window, RefreshTimer, RefreshPeriodMs(minutes), nullptr);
-}
 
 LRESULT CALLBACK TickerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSEFIRST + 9)

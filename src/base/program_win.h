@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 constexpr char kTickerClass[] = "Ticker";
 constexpr char kInfoBarClass[] = "SSBar";
 constexpr char kProgramCaption[] = "Ostrivane Ticker";
@@ -11,3 +13,11 @@ constexpr char kProgramCaption[] = "Ostrivane Ticker";
 // Set by start-up on the window thread before any other thread exists; read-only afterwards.
 extern HINSTANCE ProgramInstance;
 extern HWND TickerWindow;
+extern uint32_t WidthDivisor;  // 3 normal size, 2 large: the size this run was laid out with
+
+// Starts the program at path (quoted, so that blanks in it count); true when it is running.
+bool StartProgram(const char* path);
+
+// The screen saver window the ticker is shown over, or none. The placement tick sets it on the
+// window thread; the painter, the information bar and the chrome read it there.
+extern HWND ScreenSaverWindow;

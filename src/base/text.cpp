@@ -21,6 +21,19 @@ size_t AppendText(char* dst, size_t size, const char* src) {
     return used + CopyText(dst + used, size - used, src);
 }
 
+bool QuoteText(char* dst, size_t size, const char* src) {
+    const size_t length = BoundedLength(src, size);
+    if (size < 3 || length > size - 3) {
+        if (size) dst[0] = 0;
+        return false;
+    }
+    dst[0] = '"';
+    std::memcpy(dst + 1, src, length);
+    dst[length + 1] = '"';
+    dst[length + 2] = 0;
+    return true;
+}
+
 bool EqualsNoCase(const char* a, const char* b) {
     for (;; ++a, ++b) {
         unsigned char x = static_cast<unsigned char>(*a), y = static_cast<unsigned char>(*b);

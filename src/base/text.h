@@ -14,6 +14,11 @@ size_t AppendText(char* dst, size_t size, const char* src);
 // Length of the terminated text in buf, reading at most size bytes (size if unterminated).
 size_t BoundedLength(const char* buf, size_t size);
 
+// Writes src between double quotes into dst (size bytes), as a command line names a program
+// whose path may hold blanks. Returns false, leaving dst empty, when it does not fit whole: a
+// path cut short would name some other program.
+bool QuoteText(char* dst, size_t size, const char* src);
+
 // Case-insensitive ASCII comparison, as the shell compares class names.
 bool EqualsNoCase(const char* a, const char* b);
 

@@ -1,7 +1,7 @@
 #include "display/banner_win.h"
 
 #include "base/text.h"
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 

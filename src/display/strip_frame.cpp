@@ -3,7 +3,8 @@
 
 #include <algorithm>
 
-#include "app/scroll_rules.h"
+#include "base/button_panel.h"
+#include "display/scroll_rules.h"
 #include "feed/content_model.h"
 
 FrameGeometry FrameFor(int32_t width, int32_t height, bool overScreenSaver) {
@@ -11,7 +12,7 @@ FrameGeometry FrameFor(int32_t width, int32_t height, bool overScreenSaver) {
     FrameGeometry g;
     g.clipLeft = border + kClipInset;
     g.clipTop = kClipInset;
-    g.clipRight = std::max(g.clipLeft, width - kButtonReserve - kClipInset);
+    g.clipRight = std::max(g.clipLeft, width - kPanelWidth - kClipInset);
     g.clipBottom = std::max(g.clipTop, height - kClipInset);
     g.margin = overScreenSaver ? 0 : kStartMargin;
     return g;

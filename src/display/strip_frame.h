@@ -7,7 +7,6 @@
 
 #include "display/strip_text.h"
 
-constexpr int32_t kButtonReserve = 76;  // right end of the window, drawn by the window itself
 constexpr int32_t kLeftBorder = 9;
 constexpr int32_t kClipInset = 1;
 constexpr int32_t kStartMargin = 11;

@@ -110,7 +110,8 @@ void MeasureLinkText(HWND window, StripRuler& ruler) {
     ReleaseDC(window, dc);
 }
 
-// Without both fonts: every segment in text order, each in the font the one before it left.
+}  // namespace
+
 void RecordLinkInOrder(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
     HDC dc = GetDC(window);
     HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
@@ -132,8 +133,6 @@ void MeasureAndExtendInOrder(HWND window) {
     SelectObject(dc, previous);
     ReleaseDC(window, dc);
 }
-
-}  // namespace
 
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
     std::lock_guard<std::mutex> hold(Layout.lock);

@@ -5,9 +5,7 @@
 //
 // A tick paints the same text several times, one pixel further each time, and the next tick
 // mostly the same text again, so a frame keeps what the frames before it made:
-//  - the memory context and its bitmap, until the window changes size or the text changes (a
-//    new text is also when a change of the screen's colours would be noticed: asking the
-//    screen at every frame costs more than the bitmap under Wine);
+//  - the memory context and its bitmap, until the window changes size or the text changes;
 //  - the widths of the segments, measured once per text and pair of strip fonts (StripRuler,
 //    from the widths of single bytes where the fonts allow it), so that a frame measures
 //    nothing and goes only to the segments that can show;
@@ -23,15 +21,15 @@
 // bitmaps (the frame, the tiles, the tile being drawn) are kept. Only the frame's clip
 // rectangle is copied to the window, which leaves the buttons at its right end as they are
 // without a clip region in the window's context.
-#include "display/strip_win.h"
+#include "display/strip_painter_win.h"
 
 #include <algorithm>
 #include <initializer_list>
 #include <vector>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "display/strip_dc_win.h"
-#include "display/strip_frame.h"
+#include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
 #include "shell/strip_fonts_win.h"
@@ -55,8 +53,13 @@ struct KeptContext {
 struct Surface {
     HWND window = nullptr;
     LONG width = 0, height = 0;
-    KeptContext frame;    // the frame, client size
-    KeptContext tiles;    // kTileCount tiles one below the other, each the client's height
+    KeptContext frame;  // the frame, client size
+};
+
+// Made for the frame's height with the first frame that uses them, until a new text.
+struct TileContexts {
+    LONG height = 0;
+    KeptContext tiles;    // kTileCount tiles one below the other, each the frame's height
     KeptContext drawing;  // the tile being drawn and checked
 };
 
@@ -71,6 +74,7 @@ struct Tile {
 
 struct PainterState {
     Surface surface;
+    TileContexts tileContexts;
     StripFontKey fonts;
     StripByteWidths byteWidths;         // of these fonts in the memory context
     int32_t inkLeft = 0, inkRight = 0;  // how far ink can stray from a cell in these fonts
@@ -111,36 +115,30 @@ void DropContext(KeptContext& kept) {
     kept = KeptContext{};
 }
 
-void DropSurface(Surface& s) {
-    DropContext(s.frame);
-    DropContext(s.tiles);
-    DropContext(s.drawing);
-    s = Surface{};
+void DropTileContexts() {
+    TileContexts& t = Painter.tileContexts;
+    DropContext(t.tiles);
+    DropContext(t.drawing);
+    t = TileContexts{};
     ForgetTiles();
     Painter.sentinelKnown = false;
 }
 
-// The memory context with a bitmap of the client size selected, compatible with dc; none when
-// either cannot be made (that frame is not drawn, the next one tries again). The tiles come
-// with it when they can be had; without them every piece is drawn.
-HDC SurfaceFor(HDC dc, HWND window, LONG width, LONG height, bool renew) {
-    Surface& s = Painter.surface;
-    if (renew || s.window != window || s.width != width || s.height != height) DropSurface(s);
-    if (!s.frame.dc) {
-        if (!MakeContext(dc, width, height, s.frame)) return nullptr;
-        s.window = window;
-        s.width = width;
-        s.height = height;
-        if (MakeContext(dc, kTileBitmapWidth, height * kTileCount, s.tiles) &&
-            MakeContext(dc, kTileBitmapWidth, height, s.drawing)) {
-            SetBkMode(s.drawing.dc, OPAQUE);
-            Painter.pixels.resize(size_t{kTileBitmapWidth} * height);
-        } else {
-            DropContext(s.tiles);
-            DropContext(s.drawing);
-        }
+// Whether the tiles' contexts for frames of this height are there, made now (compatible with
+// the frame's memory) if need be. Without them every piece is drawn.
+bool HaveTileContexts(HDC memory, LONG height) {
+    TileContexts& t = Painter.tileContexts;
+    if (t.tiles.dc && t.height == height) return true;
+    DropTileContexts();
+    if (!MakeContext(memory, kTileBitmapWidth, height * kTileCount, t.tiles) ||
+        !MakeContext(memory, kTileBitmapWidth, height, t.drawing)) {
+        DropTileContexts();
+        return false;
     }
-    return s.frame.dc;
+    t.height = height;
+    SetBkMode(t.drawing.dc, OPAQUE);
+    Painter.pixels.resize(size_t{kTileBitmapWidth} * height);
+    return true;
 }
 
 // How far the ink of a piece can reach left and right of its cell in either strip font: the
@@ -173,12 +171,12 @@ void MeasureFontReach(HDC dc) {
 // The drawing context's pixels, read back top row first (the bitmap is taken out of the
 // context for that, as GetDIBits wants).
 bool ReadDrawing() {
-    const Surface& s = Painter.surface;
+    const TileContexts& s = Painter.tileContexts;
     BITMAPINFO bi{};
     bi.bmiHeader = {
         sizeof(BITMAPINFOHEADER), kTileBitmapWidth, -s.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     SelectObject(s.drawing.dc, s.drawing.previousBitmap);
-    const int rows = GetDIBits(s.frame.dc, s.drawing.bitmap, 0, s.height, Painter.pixels.data(),
+    const int rows = GetDIBits(s.tiles.dc, s.drawing.bitmap, 0, s.height, Painter.pixels.data(),
                                &bi, DIB_RGB_COLORS);
     SelectObject(s.drawing.dc, s.drawing.bitmap);
     return rows == s.height;
@@ -199,7 +197,7 @@ COLORREF SentinelFor(COLORREF background, COLORREF color) {
 // cell there: width columns, height rows from y.
 bool DrawTile(const StripPiece& piece, COLORREF background, COLORREF color, int32_t y,
               int32_t first, int32_t width, int32_t height) {
-    const Surface& s = Painter.surface;
+    const TileContexts& s = Painter.tileContexts;
     HDC dc = s.drawing.dc;
     const COLORREF sentinel = SentinelFor(background, color);
     RECT all{0, 0, kTileBitmapWidth, s.height};
@@ -256,7 +254,7 @@ const Tile* TileFor(const StripPiece& piece, COLORREF background, COLORREF color
     const bool exact = DrawTile(piece, background, color, y, first, width, height);
     const int slot = static_cast<int>(free - Painter.tiles);
     if (exact) {
-        const Surface& s = Painter.surface;
+        const TileContexts& s = Painter.tileContexts;
         BitBlt(s.tiles.dc, 0, slot * s.height, kTileBitmapWidth, s.height, s.drawing.dc, 0, 0,
                SRCCOPY);
     }
@@ -264,11 +262,12 @@ const Tile* TileFor(const StripPiece& piece, COLORREF background, COLORREF color
     return free;
 }
 
-// Puts piece, drawn at frame x and y, into the frame from its tiles, as far as it can show in
-// view. False when it has to be drawn instead (what was copied before that is drawn over).
-bool CopyFromTiles(const StripPiece& piece, COLORREF color, int32_t x, int32_t y,
+// Puts piece, drawn at frame x and y, into the frame (memory) from its tiles, as far as it can
+// show in view. False when it has to be drawn instead (what was copied before that is drawn
+// over).
+bool CopyFromTiles(HDC memory, const StripPiece& piece, COLORREF color, int32_t x, int32_t y,
                    const FrameView& view) {
-    const Surface& s = Painter.surface;
+    const TileContexts& s = Painter.tileContexts;
     const int32_t width = Painter.ruler.Width(piece.index);
     const int32_t height = piece.value ? Painter.valueHeight : Painter.labelHeight;
     const int32_t top = std::max(0, y), bottom = std::min<int32_t>(s.height, y + height);
@@ -283,7 +282,7 @@ bool CopyFromTiles(const StripPiece& piece, COLORREF color, int32_t x, int32_t y
         const int32_t slot = static_cast<int32_t>(tile - Painter.tiles);
         const int32_t c0 = static_cast<int32_t>(std::max<int64_t>(from, tile->first));
         const int32_t c1 = static_cast<int32_t>(std::min<int64_t>(to, tile->first + kTileWidth));
-        BitBlt(s.frame.dc, x + c0, top, c1 - c0, bottom - top, s.tiles.dc,
+        BitBlt(memory, x + c0, top, c1 - c0, bottom - top, s.tiles.dc,
                kTileMargin + c0 - tile->first, slot * s.height + top, SRCCOPY);
     }
     return true;
@@ -298,7 +297,7 @@ struct FrameContext {
 void DrawPiece(void* context, const StripPiece& piece, int32_t x, int32_t y) {
     FrameContext& frame = *static_cast<FrameContext*>(context);
     const COLORREF color = PieceColor(piece, TickerSettings.colors);
-    if (frame.tiles && CopyFromTiles(piece, color, x, y, frame.view)) return;
+    if (frame.tiles && CopyFromTiles(frame.fonts.dc, piece, color, x, y, frame.view)) return;
     frame.fonts.Use(piece.value);
     SetTextColor(frame.fonts.dc, color);
     TextOutA(frame.fonts.dc, x, y, piece.bytes, static_cast<int>(piece.length));
@@ -326,9 +325,31 @@ void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_t y) {
     TextOutA(dc, x, y, piece.bytes, static_cast<int>(piece.length));
 }
 
-// Composes the frame in memory (a bitmap of the client size) and copies its clip rectangle to
-// the window.
-void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g, const char* text) {
+}  // namespace
+
+bool SetPainterText(const char* text) {
+    if (!Painter.ruler.SetText(text ? text : "", kDisplayTextSize)) return false;
+    DropTileContexts();
+    return true;
+}
+
+HDC KeptFrameMemory(HDC dc, HWND window, LONG width, LONG height, bool renew) {
+    Surface& s = Painter.surface;
+    if (renew || s.window != window || s.width != width || s.height != height) {
+        DropContext(s.frame);
+        s = Surface{};
+    }
+    if (!s.frame.dc) {
+        if (!MakeContext(dc, width, height, s.frame)) return nullptr;
+        s.window = window;
+        s.width = width;
+        s.height = height;
+    }
+    return s.frame.dc;
+}
+
+void ComposeFrame(HDC memory, const RECT& client, const FrameGeometry& g, const char* text,
+                  FrameWalk walk) {
     const COLORREF background = TickerSettings.colors[kBackgroundColor];
     HBRUSH brush = CreateSolidBrush(background);
     FillRect(memory, &client, brush);
@@ -355,36 +376,35 @@ void DrawFrame(HDC dc, HDC memory, const RECT& client, const FrameGeometry& g, c
         // A font is selected only for a piece that is measured or drawn in the context: a
         // frame made of tiles needs none.
         FrameContext frame{StripFontSwitch{memory, nullptr}, view,
-                           Painter.surface.tiles.dc && Painter.inkLeft <= kTileMargin &&
-                               Painter.inkRight <= kTileMargin};
-        WalkVisibleFrame(Painter.ruler, g.margin, ScrollOffset, client.right, view,
-                         FrameDrawer{&frame, MeasurePiece, DrawPiece});
+                           Painter.inkLeft <= kTileMargin && Painter.inkRight <= kTileMargin &&
+                               HaveTileContexts(memory, client.bottom)};
+        walk(Painter.ruler, g.margin, ScrollOffset, client.right, view,
+             FrameDrawer{&frame, MeasurePiece, DrawPiece});
         fontsSelected = newFonts || frame.fonts.selected;
     } else {
         if (LabelFont) SelectObject(memory, LabelFont);
         WalkFrame(text, kDisplayTextSize, g.margin, ScrollOffset, client.right,
                   FrameDrawer{memory, MeasureInFont, DrawOpaque});
     }
-    // Only the clip rectangle of the frame reaches the window, copied as it is: the same pixels
-    // as the whole frame copied through a clip region of that rectangle, without a region to
-    // make, select and delete in every frame.
-    BitBlt(dc, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft, g.clipBottom - g.clipTop, memory,
-           g.clipLeft, g.clipTop, SRCCOPY);
-
     if (fontsSelected) SelectObject(memory, previousFont);
     SetBkMode(memory, previousMode);
 }
 
-}  // namespace
+void CopyFrameClip(HDC dc, HDC memory, const FrameGeometry& g) {
+    BitBlt(dc, g.clipLeft, g.clipTop, g.clipRight - g.clipLeft, g.clipBottom - g.clipTop, memory,
+           g.clipLeft, g.clipTop, SRCCOPY);
+}
 
 void PaintStrip(HDC dc, HWND window, char* text) {
     RECT client;
     if (GetClientRect(window, &client) && client.right > 0 && client.bottom > 0) {
         const FrameGeometry g = FrameFor(client.right, client.bottom, ScreenSaverWindow != nullptr);
         const char* strip = text ? text : "";
-        const bool newText = Painter.ruler.SetText(strip, kDisplayTextSize);
-        if (HDC memory = SurfaceFor(dc, window, client.right, client.bottom, newText))
-            DrawFrame(dc, memory, client, g, strip);
+        const bool newText = SetPainterText(strip);
+        if (HDC memory = KeptFrameMemory(dc, window, client.right, client.bottom, newText)) {
+            ComposeFrame(memory, client, g, strip, WalkVisibleFrame);
+            CopyFrameClip(dc, memory, g);
+        }
     }
     // The strip keeps moving even when a frame could not be drawn (no size, no memory).
     AdvanceScroll();

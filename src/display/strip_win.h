@@ -13,6 +13,11 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
 // Sets WrapWidth for DisplayText and repeats it across the screen, never past the end of
 // DisplayText. Call inside a hand-over.
 void MeasureAndExtendDisplay(HWND window);
+// The same two measuring every segment in text order, each in the font the one before it left,
+// and keeping nothing: what they do while a strip font is missing, and the straightforward
+// layout that the benchmark and the identity tests hold them against.
+void RecordLinkInOrder(HWND window, const char* textSoFar, const char* url, uint32_t topicStart);
+void MeasureAndExtendInOrder(HWND window);
 // Draws one frame of the strip from text (the scroll tick's copy, read up to its zero byte, at
 // most kDisplayTextSize bytes; left as it was) and moves the strip one pixel. What it keeps for
 // the next frame (memory contexts with their bitmaps, widths, drawn pieces) is the window

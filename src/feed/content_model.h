@@ -18,10 +18,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "settings/settings.h"
+
 constexpr int kDisplayTextSize = 20000;
 constexpr int kContentBufferSize = 20000;
 constexpr int kResponseBufferSize = 100000;
-constexpr int kLastUpdatedSize = 100;
+constexpr int kLastUpdatedSize = kSettingString;  // kept in the store as one of its strings
 constexpr int kLinkTableSize = 200;
 constexpr int kLinkUrlSize = 200;
 

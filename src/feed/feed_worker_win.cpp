@@ -15,31 +15,25 @@
 //    overwrites; the worker reads it once, at its start.
 #include "feed/feed_worker_win.h"
 
-#include <wininet.h>
-
-#include <atomic>
-
-#include "base/endpoints.h"
+#include "display/tooltips_win.h"
+#include "base/internet_win.h"
 #include "base/messages.h"
 #include "base/text.h"
-#include "app/tooltips_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/fetch_win.h"
-#include "settings/proxy_win.h"
-#include "settings/settings_store.h"
+#include "settings/settings.h"
+#include "settings/settings_store_win.h"
 #include "update/update_check_win.h"
 
 CRITICAL_SECTION FeedLock;
-volatile LONG FeedThreadRunning;
+std::atomic<int32_t> FeedThreadRunning;
 HANDLE FeedThreadHandle;
-volatile LONG FirstRefresh = 1;
-volatile LONG FeedDisabled;
+std::atomic<int32_t> FirstRefresh{1};
+std::atomic<int32_t> FeedDisabled;
 
 namespace {
 
-constexpr DWORD kConnectTimeoutMs = 15000;
-constexpr DWORD kConnectRetries = 2;
 constexpr int kDateTimeField = 50;
 
 constexpr char kSetupFailedCaption[] = "Internet Access Not Properly Configured";
@@ -48,21 +42,6 @@ constexpr char kSetupFailedText[] =
     "'Internet Setup Wizard' and/or the 'Internet' control panel application.";
 
 std::atomic<HWND> WorkerWindowSlot{nullptr};
-
-// The system's own Internet set-up first; the browser's proxy only when that gives nothing.
-HINTERNET OpenInternet() {
-    HINTERNET internet =
-        InternetOpenA(kInternetAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (internet) return internet;
-    char proxy[kProxyField];
-    if (ReadNavigatorProxy(proxy))
-        internet = InternetOpenA(kInternetAgent, INTERNET_OPEN_TYPE_PROXY, proxy, nullptr, 0);
-    return internet;
-}
-
-void SetDwordOption(HINTERNET internet, DWORD option, DWORD value) {
-    InternetSetOptionA(internet, option, &value, sizeof value);
-}
 
 // Puts the new text on show: two spaces close it (they open the first repeat copy), then it
 // replaces DisplayText and the strip starts again from its beginning.
@@ -93,7 +72,7 @@ void StampUpdate(HWND window) {
     AppendText(stamp, "  ");
     AppendText(stamp, time);
     CopyText(LastUpdatedText, stamp);
-    SaveLastUpdate();
+    WriteSettingString(kLastStockUpdateValue, LastUpdatedText);
     UpdateLastUpdatedTip(window);
 }
 
@@ -110,9 +89,6 @@ void Refresh(HWND window, char* content) {
         SendMessageA(window, WM_TICKER_CLOSE, 0, 0);
         return;
     }
-    SetDwordOption(internet, INTERNET_OPTION_CONNECT_TIMEOUT, kConnectTimeoutMs);
-    SetDwordOption(internet, INTERNET_OPTION_CONNECT_RETRIES, kConnectRetries);
-
     char* end = FetchAndParseFeed(internet, content);
     if (end != content) HandOver(window, content, end);
     InternetCloseHandle(internet);

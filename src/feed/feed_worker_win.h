@@ -3,11 +3,14 @@
 #pragma once
 #include <windows.h>
 
-extern CRITICAL_SECTION FeedLock;        // held by the worker for a whole refresh
-extern volatile LONG FeedThreadRunning;  // 1 from StartFeedRefresh until the worker ends
-extern HANDLE FeedThreadHandle;          // the newest worker
-extern volatile LONG FirstRefresh;       // cleared at the end of the first refresh
-extern volatile LONG FeedDisabled;       // set when the portal cannot be reached at all
+#include <atomic>
+#include <cstdint>
+
+extern CRITICAL_SECTION FeedLock;               // held by the worker for a whole refresh
+extern std::atomic<int32_t> FeedThreadRunning;  // 1 from StartFeedRefresh until the worker ends
+extern HANDLE FeedThreadHandle;                 // the newest worker
+extern std::atomic<int32_t> FirstRefresh;       // cleared at the end of the first refresh
+extern std::atomic<int32_t> FeedDisabled;       // set when the portal cannot be reached at all
 
 // Called by the ticker window when it is created.
 void InitFeedState();

@@ -1,24 +1,50 @@
 #include "feed/fetch_win.h"
 
+#include <cstring>
+
+#include "base/internet_win.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "display/banner_win.h"
 #include "display/banners.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "feed/feed_query.h"
 #include "feed/feed_worker_win.h"
-#include "feed/http_get_win.h"
 #include "feed/reply_parser.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 
 namespace {
 
 // Exactly as the portal has always been sent them, the doubled slashes included.
 constexpr char kLoginHeaders[] = "Accept: text//plain\r\nAccept: text//html\r\n";
 constexpr char kContentHeaders[] = "User-Agent: ZRT Ticker V1.0\r\n\r\n";
-constexpr size_t kHeaderSize = 100;
+
+// The reply buffer (kResponseBufferSize bytes) as one request fills it from its start. A reply
+// larger than the buffer is cut where the buffer ends: reading stops, the request is closed and
+// what arrived is used. A feed that size is far more than the strip can show.
+struct Reply {
+    char* data;
+    size_t length;
+};
+
+bool TakeReply(void* context, const char* bytes, size_t count) {
+    Reply& reply = *static_cast<Reply*>(context);
+    const size_t room = kResponseBufferSize - 1 - reply.length;
+    const size_t taken = count < room ? count : room;
+    std::memcpy(reply.data + reply.length, bytes, taken);
+    reply.length += taken;
+    return reply.length < kResponseBufferSize - 1;
+}
+
+// Reads url into the buffer, ended by a zero byte; false when it could not be opened.
+bool Get(HINTERNET internet, const char* url, const char* headers, Reply* reply) {
+    reply->length = 0;
+    const bool opened = ReadUrl(internet, url, headers, ReplySink{reply, TakeReply});
+    reply->data[reply->length] = 0;
+    return opened;
+}
 
 void RecordParsedLink(void* window, const char* textSoFar, const char* url, uint32_t topicStart) {
     // A full table drops the link anyway; measuring the whole text for it would only cost
@@ -42,37 +68,23 @@ TickerSettingsData SettingsSnapshot() {
     return s;
 }
 
-}  // namespace
-
-char* FetchAndParseFeed(HINTERNET internet, char* content) {
-    if (FirstRefresh) ShowBanner(kContactingBanner, true);
-    char headers[kHeaderSize];
-    CopyText(headers, kLoginHeaders);
-
-    // Without the reply buffer there is nothing to read into: the refresh shows nothing new.
-    char* response = static_cast<char*>(GlobalAlloc(GPTR, kResponseBufferSize));
-    if (!response) return content;
+// FetchAndParseFeed with its reply buffer.
+char* FetchInto(HINTERNET internet, char* content, Reply* reply) {
     const TickerSettingsData settings = SettingsSnapshot();
     size_t received = 0;
 
     if (settings.useMyTamzo) {
         char login[kLoginAddressSize];
-        if (!BuildLoginAddress(login, sizeof login, settings.userId, settings.password)) {
-            GlobalFree(response);
+        if (!BuildLoginAddress(login, sizeof login, settings.userId, settings.password))
             return WriteBanner(content, kBadLoginBanner);
-        }
-        HttpReply reply = HttpGet(internet, login, headers, response, kResponseBufferSize);
         // A login that cannot be opened gives no verdict; the content request follows.
-        if (reply.opened) {
-            received += reply.length;
-            if (!LoginAccepted(response, reply.length)) {
-                GlobalFree(response);
+        if (Get(internet, login, kLoginHeaders, reply)) {
+            received += reply->length;
+            if (!LoginAccepted(reply->data, reply->length))
                 return WriteBanner(content, kBadLoginBanner);
-            }
         }
     }
 
-    CopyText(headers, kContentHeaders);
     // "Airports" alone is read afresh at every refresh; an unreadable value keeps the one the
     // window loaded.
     char airports[kAirportsField];
@@ -81,20 +93,24 @@ char* FetchAndParseFeed(HINTERNET internet, char* content) {
     char address[kRequestAddressSize];
     BuildContentAddress(address, sizeof address, settings, airports);
 
-    HttpReply reply = HttpGet(internet, address, headers, response, kResponseBufferSize);
-    if (!reply.opened) {
+    if (!Get(internet, address, kContentHeaders, reply)) {
         FeedDisabled = 1;
-        GlobalFree(response);
         return content;
     }
-    received += reply.length;
-    if (received == 0) {
-        GlobalFree(response);
-        return WriteBanner(content, kNoDataBanner);
-    }
+    received += reply->length;
+    if (received == 0) return WriteBanner(content, kNoDataBanner);
+    return content +
+           ParseReply(reply->data, content, kContentBufferSize, {RecordParsedLink, TickerWindow});
+}
 
-    size_t length =
-        ParseReply(response, content, kContentBufferSize, {RecordParsedLink, TickerWindow});
-    GlobalFree(response);
-    return content + length;
+}  // namespace
+
+char* FetchAndParseFeed(HINTERNET internet, char* content) {
+    if (FirstRefresh) ShowBanner(kContactingBanner, true);
+    // Without the reply buffer there is nothing to read into: the refresh shows nothing new.
+    Reply reply{static_cast<char*>(GlobalAlloc(GPTR, kResponseBufferSize)), 0};
+    if (!reply.data) return content;
+    char* end = FetchInto(internet, content, &reply);
+    GlobalFree(reply.data);
+    return end;
 }

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "prefs/centring.h"
 #include "prefs/prefs_pages_win.h"
 #include "prefs/prefs_win.h"

@@ -10,14 +10,14 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include "base/frame_strokes_win.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/field_rules.h"
 #include "prefs/prefs_pages_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/strip_fonts_win.h"
 
 namespace {
@@ -73,11 +73,6 @@ void TakeSnapshot() {
     for (int i = 0; i < kColorRoleCount; ++i) Snapshot[i] = ReadColorSetting(kColorSettings[i].id);
 }
 
-void ShowStories(HWND page, uint32_t stories) {
-    PageLoading loading;
-    SetDlgItemInt(page, IDC_STORIES, stories, FALSE);
-}
-
 void Load(HWND page) {
     PageLoading loading;
     TickerSettingsData& s = TickerSettings;
@@ -92,7 +87,7 @@ void Load(HWND page) {
 
     SendDlgItemMessageA(page, IDC_STORIES_SPIN, UDM_SETRANGE, 0,
                         MAKELONG(kMaxStoriesPerTopic, kMinStoriesPerTopic));
-    ShowStories(page, ReadStoriesPerTopic(IDC_STORIES));
+    ShowNumber(page, IDC_STORIES, ReadStoriesPerTopic(IDC_STORIES));
 
     for (const TopicRow& topic : kTopics) {
         s.*topic.field = ReadFlagSetting(topic.id);
@@ -121,30 +116,18 @@ void ChooseSwatchColor(HWND page, int index) {
     if (chooser.rgbResult != before) MarkPageChanged(page);
 }
 
-void Line(HDC dc, HPEN pen, POINT a, POINT b, POINT c) {
-    SelectObject(dc, pen);
-    MoveToEx(dc, a.x, a.y, nullptr);
-    LineTo(dc, b.x, b.y);
-    LineTo(dc, c.x, c.y);
-}
-
 void DrawSwatch(const DRAWITEMSTRUCT* item, int index) {
-    HDC dc = item->hDC;
-    const LONG l = item->rcItem.left, t = item->rcItem.top;
-    const LONG r = item->rcItem.right, b = item->rcItem.bottom;
-    FillRect(dc, &item->rcItem, SwatchBrush(index));
-    HPEN black = static_cast<HPEN>(GetStockObject(BLACK_PEN));
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_PEN);
-    if (item->itemState & ODS_SELECTED) {  // sunken
-        Line(dc, black, {l, b - 1}, {l, t}, {r, t});
-        Line(dc, HighlightPen, {l + 1, b - 1}, {r - 1, b - 1}, {r - 1, t});
-        Line(dc, ShadowPen, {l + 1, b - 2}, {l + 1, t + 1}, {r - 1, t + 1});
-    } else {  // raised
-        Line(dc, HighlightPen, {l, b}, {l, t}, {r, t});
-        Line(dc, black, {l, b - 1}, {r - 1, b - 1}, {r - 1, t - 1});
-        Line(dc, ShadowPen, {l + 1, b - 2}, {r - 2, b - 2}, {r - 2, t});
-    }
-    SelectObject(dc, previous);
+    FillRect(item->hDC, &item->rcItem, SwatchBrush(index));
+    const int l = item->rcItem.left, t = item->rcItem.top;
+    const int r = item->rcItem.right, b = item->rcItem.bottom;
+    using P = FramePen;
+    const FrameStroke sunken[] = {{P::kBlack, l, b - 1, l, t, r, t},
+                                  {P::kHighlight, l + 1, b - 1, r - 1, b - 1, r - 1, t},
+                                  {P::kShadow, l + 1, b - 2, l + 1, t + 1, r - 1, t + 1}};
+    const FrameStroke raised[] = {{P::kHighlight, l, b, l, t, r, t},
+                                  {P::kBlack, l, b - 1, r - 1, b - 1, r - 1, t - 1},
+                                  {P::kShadow, l + 1, b - 2, r - 2, b - 2, r - 2, t}};
+    DrawFrameStrokes(item->hDC, item->itemState & ODS_SELECTED ? sunken : raised, 3);
 }
 
 // Apply; returns the page's answer: 0, or PSNRET_INVALID_NOCHANGEPAGE when nothing would be
@@ -162,7 +145,7 @@ LONG_PTR Apply(HWND page) {
     GetDlgItemTextA(page, IDC_STORIES, typed, sizeof typed);
     s.storiesPerTopic = TypedNumberInRange(typed, kMinStoriesPerTopic, kMaxStoriesPerTopic);
     WriteStoriesPerTopic(IDC_STORIES);
-    ShowStories(page, s.storiesPerTopic);
+    ShowNumber(page, IDC_STORIES, s.storiesPerTopic);
 
     char airports[kAirportsField];
     GetDlgItemTextA(page, IDC_AIRPORTS, airports, kMaxTypedAirports + 1);

@@ -33,6 +33,9 @@ struct PageLoading {
     PageLoading& operator=(const PageLoading&) = delete;
 };
 
+// Shows a number in the page's control id as the page's own doing, not as a change.
+void ShowNumber(HWND page, int id, uint32_t value);
+
 // Check boxes against stored flags.
 inline UINT CheckFor(uint32_t flag) { return flag ? BST_CHECKED : BST_UNCHECKED; }
 inline uint32_t IsChecked(HWND page, int id) { return IsDlgButtonChecked(page, id) == BST_CHECKED; }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "prefs/prefs_pages_win.h"
 #include "prefs/prefs_win.h"
 #include "res/resource.h"
@@ -93,6 +93,11 @@ INT_PTR AnswerNotification(HWND page, LONG_PTR result) {
 
 PageLoading::PageLoading() { ++LoadingDepth; }
 PageLoading::~PageLoading() { --LoadingDepth; }
+
+void ShowNumber(HWND page, int id, uint32_t value) {
+    PageLoading loading;
+    SetDlgItemInt(page, id, value, FALSE);
+}
 
 void MarkPageChanged(HWND page) {
     if (LoadingDepth == 0)

@@ -19,7 +19,7 @@
 #include "prefs/symbol_list.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/browser_win.h"
 
 namespace {
@@ -123,7 +123,7 @@ INT_PTR OnCommand(HWND page, WPARAM wParam) {
     switch (LOWORD(wParam)) {
     case IDC_ADD_SYMBOL: OnAdd(page); return TRUE;
     case IDC_REMOVE_SYMBOL: OnRemove(page); return TRUE;
-    case IDC_FIND_SYMBOL: OpenBrowserPage(-1, 0); return TRUE;
+    case IDC_FIND_SYMBOL: OpenBrowserPage(kSymbolLookupPoint); return TRUE;
     }
     return FALSE;
 }

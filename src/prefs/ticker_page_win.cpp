@@ -4,30 +4,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/embed_rules.h"
+#include "base/messages.h"
+#include "base/program_win.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
 #include "feed/feed_worker_win.h"
 #include "prefs/field_rules.h"
 #include "prefs/prefs_pages_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/strip_fonts_win.h"
+#include "update/update_rules.h"
 
 namespace {
 
 constexpr int kBannerWidth = 205, kBannerHeight = 40;
-const char kProgramFile[] = "\\Ticker.exe";
 
 // A size change starts one new copy per run: the new copy closes this one, and an Apply
 // followed quickly by OK must not start a second copy while the first is still starting.
 bool NewCopyStarted;
-
-void ShowRefreshPeriod(HWND page, uint32_t minutes) {
-    PageLoading loading;
-    SetDlgItemInt(page, IDC_REFRESH_EDIT, minutes, FALSE);
-}
 
 void Load(HWND page) {
     PageLoading loading;
@@ -57,20 +52,17 @@ void Load(HWND page) {
 
     SendDlgItemMessageA(page, IDC_REFRESH_SPIN, UDM_SETRANGE, 0,
                         MAKELONG(kMaxRefreshMinutes, kMinRefreshMinutes));
-    ShowRefreshPeriod(page, ReadNewsRefresh());
+    ShowNumber(page, IDC_REFRESH_EDIT, ReadNewsRefresh());
 }
 
 // Starts "Path\Ticker.exe"; it closes this copy and lays itself out at the new size. A
 // failed start leaves this ticker as it is, and the saved size counts at the next start.
 void StartNewCopy() {
     if (NewCopyStarted) return;
-    char path[kPathField];
-    ReadInstallPath(path);
-    char command[kPathField + sizeof kProgramFile + 2] = "\"";
-    AppendText(command, path);
-    AppendText(command, kProgramFile);
-    AppendText(command, "\"");
-    NewCopyStarted = WinExec(command, SW_SHOWNORMAL) > 31;
+    char folder[kPathField], program[kInstallFileSize];
+    ReadInstallPath(folder);
+    NewCopyStarted =
+        JoinInstallPath(program, sizeof program, folder, kProgramFile) && StartProgram(program);
 }
 
 void Apply(HWND page) {
@@ -104,9 +96,10 @@ void Apply(HWND page) {
     GetDlgItemTextA(page, IDC_REFRESH_EDIT, typed, sizeof typed);
     s.refreshMinutes = TypedNumberInRange(typed, kMinRefreshMinutes, kMaxRefreshMinutes);
     WriteNewsRefresh(s.refreshMinutes);
-    ShowRefreshPeriod(page, s.refreshMinutes);
+    ShowNumber(page, IDC_REFRESH_EDIT, s.refreshMinutes);
 
-    RearmRefreshTimer(SheetTicker, s.refreshMinutes);
+    // The same id replaces the ticker window's refresh timer: the new period counts from now.
+    SetTimer(SheetTicker, RefreshTimer, RefreshPeriodMs(s.refreshMinutes), nullptr);
     StartFeedRefresh(SheetTicker, 0);
     CreateStripFonts(SheetTicker);
     InvalidateRect(SheetTicker, nullptr, TRUE);

@@ -76,6 +76,8 @@ uint32_t ClampScrollSpeed(uint32_t speed) {
     return speed > kMaxScrollSpeed ? kMaxScrollSpeed : speed;
 }
 
+uint32_t WidthDivisorFor(uint32_t largeSize) { return largeSize ? 2 : 3; }
+
 uint32_t RefreshPeriodMs(uint32_t minutes) {
     const uint32_t kMinMinutes = 1, kMaxMinutes = 24 * 60;
     if (minutes < kMinMinutes) minutes = kMinMinutes;

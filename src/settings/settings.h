@@ -111,4 +111,7 @@ bool IsFreshStore(const TickerSettingsData& s);
 // a speed above 4 would paint thousands of frames a tick, a refresh period of 0 minutes would
 // refresh without pause. These bring such values back into range.
 uint32_t ClampScrollSpeed(uint32_t speed);
+
+// Width divisor for the "Ticker Size" flag: 3 normal, 2 large. Any nonzero value means large.
+uint32_t WidthDivisorFor(uint32_t largeSize);
 uint32_t RefreshPeriodMs(uint32_t minutes);

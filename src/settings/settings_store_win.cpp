@@ -1,18 +1,15 @@
 // Registry side of the settings store. Every operation goes through WithSettingsKey, which
 // opens SOFTWARE, creates Ostrivane\Ticker below it if needed, runs one query or set and
 // closes the three keys, innermost first.
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 
 #include <windows.h>
 
 #include <cstring>
 
 #include "base/text.h"
-#include "feed/content_model.h"
-#include "feed/feed_worker_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "shell/strip_fonts_win.h"
 
 namespace {
 
@@ -47,6 +44,12 @@ bool QueryDword(const char* name, uint32_t* value) {
         *value = data;
         return true;
     });
+}
+
+// The stored number, or value when there is none to be read.
+uint32_t ReadDword(const char* name, uint32_t value) {
+    QueryDword(name, &value);
+    return value;
 }
 
 void SetDword(const char* name, uint32_t value) {
@@ -101,27 +104,18 @@ void ReadInstallPath(char* path) {
     if (!QueryString(kPathValue, path, kPathField)) CopyText(path, kPathField, kDefaultInstallPath);
 }
 
-uint32_t ReadNewsRefresh() {
-    uint32_t minutes = kDefaultNewsRefresh;
-    QueryDword(kNewsRefreshValue, &minutes);
-    return minutes;
-}
+uint32_t ReadNewsRefresh() { return ReadDword(kNewsRefreshValue, kDefaultNewsRefresh); }
 
 void WriteNewsRefresh(uint32_t minutes) { SetDword(kNewsRefreshValue, minutes); }
 
 uint32_t ReadStoriesPerTopic(int id) {
-    uint32_t stories = kDefaultStoriesPerTopic;
-    if (id == IDC_STORIES) QueryDword(kStoriesPerTopicValue, &stories);
-    return stories;
+    if (id != IDC_STORIES) return kDefaultStoriesPerTopic;
+    return ReadDword(kStoriesPerTopicValue, kDefaultStoriesPerTopic);
 }
 
 void WriteStoriesPerTopic(int id) {
     if (id == IDC_STORIES) SetDword(kStoriesPerTopicValue, TickerSettings.storiesPerTopic);
 }
-
-void LoadLastUpdate() { QueryString(kLastStockUpdateValue, LastUpdatedText, kLastUpdatedSize); }
-
-void SaveLastUpdate() { SetStringField(kLastStockUpdateValue, LastUpdatedText, kLastUpdatedSize); }
 
 void ReadSettingString(const char* name, char* buf) { QueryString(name, buf, kSettingString); }
 
@@ -131,10 +125,7 @@ void WriteSettingString(const char* name, const char* text) {
 
 uint32_t ReadColorSetting(int id) {
     const ColorSettingRow* row = FindColorSetting(id);
-    if (!row) return 0;
-    uint32_t color = row->defaultColor;
-    QueryDword(row->name, &color);
-    return color;
+    return row ? ReadDword(row->name, row->defaultColor) : 0;
 }
 
 void WriteColorSetting(int id, uint32_t color) {
@@ -143,10 +134,7 @@ void WriteColorSetting(int id, uint32_t color) {
 
 uint32_t ReadFlagSetting(int id) {
     const FlagSettingRow* row = FindFlagSetting(id);
-    if (!row) return 0;
-    uint32_t value = row->defaultValue;
-    QueryDword(row->name, &value);
-    return value;
+    return row ? ReadDword(row->name, row->defaultValue) : 0;
 }
 
 void WriteFlagSetting(int id, uint32_t value) {
@@ -171,8 +159,7 @@ void SeedFirstRunDefaults() {
     WriteStoriesPerTopic(IDC_STORIES);
 }
 
-void LoadAllSettings(void* tickerWindow) {
-    HWND window = static_cast<HWND>(tickerWindow);
+void LoadAllSettings() {
     TickerSettingsData& s = TickerSettings;
 
     static const int kColorOrder[] = {
@@ -202,11 +189,7 @@ void LoadAllSettings(void* tickerWindow) {
 
     SeedFirstRunDefaults();
     s.myTamzoOnly = ReadFlagSetting(IDC_MY_TAMZO_ONLY);
-    CreateStripFonts(window);
     LoadStockSymbols();
     s.refreshMinutes = ReadNewsRefresh();
-
-    StartFeedRefresh(window, 0);
-    LoadLastUpdate();
     s.scrollSpeed = ClampScrollSpeed(ReadFlagSetting(IDC_TICKER_SPEED));
 }

@@ -2,12 +2,13 @@
 
 #include <cstring>
 
+#include "base/button_panel.h"
 #include "base/text.h"
 
-BrowserPage PageForPoint(int32_t x, int32_t y, int32_t stripWidth) {
-    if (x > stripWidth - 65) return BrowserPage::kSearch;
-    if (x >= 0) return BrowserPage::kStripItem;
-    if (x == -2 && y == -2) return BrowserPage::kHelp;
+BrowserPage PageForPoint(PagePoint point, int32_t stripWidth) {
+    if (point.x > stripWidth - kLogoFrame) return BrowserPage::kSearch;
+    if (point.x >= 0) return BrowserPage::kStripItem;
+    if (point.x == kHelpPagePoint.x && point.y == kHelpPagePoint.y) return BrowserPage::kHelp;
     return BrowserPage::kSymbolLookup;
 }
 

@@ -23,10 +23,19 @@ constexpr size_t kMaxAddressLength(size_t rootLength, size_t installPathLength, 
     return longest > linkLength ? longest : linkLength;
 }
 
-// What a call with the point (x, y) opens. stripWidth is the ticker window's client width.
-// The tests run in this order: the logo area first, then the strip, then the help request.
+// A point of the ticker window's client area, or one of the points below that name a page.
+struct PagePoint {
+    int32_t x, y;
+};
+constexpr PagePoint kHelpPagePoint{-2, -2};
+constexpr PagePoint kSymbolLookupPoint{-1, 0};  // as any other point left of the window
+// A point in the logo area of a window stripWidth wide: the search page.
+constexpr PagePoint SearchPagePoint(int32_t stripWidth) { return {stripWidth - 1, 1}; }
+
+// What a call with the point opens. stripWidth is the ticker window's client width. The tests
+// run in this order: the logo area first, then the strip, then the help request.
 enum class BrowserPage { kSearch, kStripItem, kHelp, kSymbolLookup };
-BrowserPage PageForPoint(int32_t x, int32_t y, int32_t stripWidth);
+BrowserPage PageForPoint(PagePoint point, int32_t stripWidth);
 
 // Trims the registry's command in place (a buffer of size bytes, terminated within it):
 // cuts it at the first "-nohome", or failing that at the first "-h", then turns a leading

@@ -10,13 +10,13 @@
 
 #include <initializer_list>
 
-#include "app/commands_win.h"
 #include "base/endpoints.h"
+#include "base/program_win.h"
 #include "base/text.h"
-#include "app/ticker_host_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
+#include "shell/search_box_win.h"
 
 namespace {
 
@@ -92,8 +92,8 @@ void ReadSearchQuery(char* query, size_t size) {
 // Builds the address that (x, y) asks for. Returns false when there is nothing to open: a
 // strip point beyond the last link's right edge, or a strip without links. The walk over the
 // table would end on a stale entry there, so the click opens nothing rather than an old page.
-bool BuildAddress(int x, int y, int stripWidth, char* address, size_t size) {
-    switch (PageForPoint(x, y, stripWidth)) {
+bool BuildAddress(PagePoint point, int stripWidth, char* address, size_t size) {
+    switch (PageForPoint(point, stripWidth)) {
     case BrowserPage::kSearch: {
         char query[kSearchQueryLength + 1];
         ReadSearchQuery(query, sizeof query);
@@ -101,7 +101,8 @@ bool BuildAddress(int x, int y, int stripWidth, char* address, size_t size) {
         return true;
     }
     case BrowserPage::kStripItem: {
-        uint32_t position = static_cast<uint32_t>(x) + static_cast<uint32_t>(ScrollOffset.load());
+        uint32_t position =
+            static_cast<uint32_t>(point.x) + static_cast<uint32_t>(ScrollOffset.load());
         LinkEntry entry;
         if (FindLinkAt(position, &entry) < 0) return false;
         CopyText(address, size, entry.url);
@@ -152,7 +153,7 @@ void ReadBrowserCommand(char* command) {
     if (ReadCommandValue(command)) TrimBrowserCommand(command, kBrowserCommandSize);
 }
 
-void OpenBrowserPage(int x, int y) {
+void OpenBrowserPage(PagePoint point) {
     char command[kBrowserCommandSize] = "";
     ReadBrowserCommand(command);
 
@@ -160,7 +161,7 @@ void OpenBrowserPage(int x, int y) {
     RECT client = {};
     GetClientRect(window, &client);
     char address[kAddressSize];
-    bool haveAddress = BuildAddress(x, y, client.right, address, sizeof address);
+    bool haveAddress = BuildAddress(point, client.right, address, sizeof address);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
     if (!haveAddress) return;
 

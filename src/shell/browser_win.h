@@ -6,10 +6,10 @@
 
 #include "shell/browser_rules.h"
 
-// Opens the page that (x, y) asks for: a point of the ticker window's client area (the logo
-// area: the search page or the search root; the strip: the link of the item there), (-2, -2)
-// for the help page, any other negative x for the symbol lookup page.
-void OpenBrowserPage(int x, int y);
+// Opens the page that point asks for: a point of the ticker window's client area (the logo
+// area: the search page or the search root; the strip: the link of the item there), or one of
+// the points of browser_rules.h that name the help page and the symbol lookup page.
+void OpenBrowserPage(PagePoint point);
 
 // Fills command (kBrowserCommandSize bytes) with the trimmed open command for http. Leaves
 // the buffer as it was when the key or its value cannot be read.

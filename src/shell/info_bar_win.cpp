@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "feed/content_model.h"
 #include "base/text.h"
 #include "shell/strip_fonts_win.h"

@@ -2,7 +2,7 @@
 #include <initializer_list>
 
 #include "res/resource.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "shell/font_rules.h"
 
 HFONT LabelFont;

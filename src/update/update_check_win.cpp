@@ -9,25 +9,20 @@
 #include <lzexpand.h>
 
 #include "base/endpoints.h"
+#include "base/internet_win.h"
 #include "base/messages.h"
+#include "base/program_win.h"
 #include "display/banner_win.h"
 #include "display/banners.h"
-#include "settings/proxy_win.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 #include "update/update_rules.h"
 
 namespace {
 
-constexpr DWORD kConnectTimeoutMs = 15000;
-constexpr DWORD kConnectRetries = 2;
-constexpr DWORD kDownloadBufferSize = 300000;
-constexpr DWORD kDownloadReadSize = 50;
 // Exactly as the ticker has always sent them, doubled slashes included.
 constexpr char kDownloadHeaders[] = "Accept: text//plain\r\nAccept: text//html\r\n\r\n";
 constexpr char kCreateFailedCaption[] = "Failed to Create Temp File";
-// A result of WinExec above this means the program started.
-constexpr UINT kWinExecStarted = 31;
 
 FileStamp StampOf(const FILETIME& time) {
     return FileStamp{time.dwLowDateTime, time.dwHighDateTime};
@@ -43,22 +38,6 @@ bool ReadLocalBuildTime(const char* program, FILETIME* localTime) {
     const bool read = GetFileTime(file, nullptr, nullptr, &written) != FALSE;
     CloseHandle(file);
     return read && FileTimeToLocalFileTime(&written, localTime);
-}
-
-// The system's own Internet set-up first; the browser's proxy only when that gives nothing.
-HINTERNET OpenUpdateInternet() {
-    HINTERNET internet =
-        InternetOpenA(kInternetAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (internet) return internet;
-    char proxy[kProxyField] = "";
-    if (!ReadNavigatorProxy(proxy)) return nullptr;
-    return InternetOpenA(kInternetAgent, INTERNET_OPEN_TYPE_PROXY, proxy, nullptr, 0);
-}
-
-void SetConnectLimits(HINTERNET internet) {
-    DWORD timeout = kConnectTimeoutMs, retries = kConnectRetries;
-    InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-    InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof retries);
 }
 
 // The listing time of the update file on the server, as the listing gives it (no zone is
@@ -82,39 +61,34 @@ bool ReadServerBuildTime(HINTERNET internet, FILETIME* serverTime) {
     return found;
 }
 
-// Reads url into buffer, 50 bytes at a time, and writes every byte read to fileName (when it
-// can be created). The buffer is a window, not a container: a download larger than the buffer
-// starts again at its beginning, so nothing is ever written past its end and an update of any
-// size still reaches the file whole. We stream rather than refuse because the file on disk is
-// all the expansion needs, and a build outgrowing the buffer must not end self-update for good.
-void DownloadToFile(HINTERNET internet, const char* url, char* buffer, DWORD bufferSize,
-                    const char* fileName) {
-    HINTERNET request =
-        InternetOpenUrlA(internet, url, kDownloadHeaders, sizeof kDownloadHeaders - 1,
-                         INTERNET_FLAG_NO_CACHE_WRITE, 0);
-    if (!request) return;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    if (fileName) {
-        file = CreateFileA(fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            MessageBoxA(nullptr, fileName, kCreateFailedCaption, MB_OK);
-    }
-    DWORD place = 0;
-    for (;;) {
-        DWORD room = bufferSize - place;
-        if (room > kDownloadReadSize) room = kDownloadReadSize;
-        DWORD got = 0;
-        if (!InternetReadFile(request, buffer + place, room, &got) || got == 0) break;
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(file, buffer + place, got, &written, nullptr);
-        }
-        place += got;
-        if (place == bufferSize) place = 0;
-    }
-    InternetCloseHandle(request);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+// The download's file: made once the address is open, and given every byte as it arrives, so
+// an update of any size reaches it whole; the file on disk is all the expansion needs.
+struct Download {
+    const char* fileName;
+    HANDLE file;
+};
+
+bool CreateDownloadFile(void* context) {
+    Download& d = *static_cast<Download*>(context);
+    d.file = CreateFileA(d.fileName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (d.file != INVALID_HANDLE_VALUE) return true;
+    MessageBoxA(nullptr, d.fileName, kCreateFailedCaption, MB_OK);
+    return false;  // nothing to keep it in: not read
+}
+
+bool WriteDownload(void* context, const char* bytes, size_t count) {
+    DWORD written = 0;
+    WriteFile(static_cast<Download*>(context)->file, bytes, static_cast<DWORD>(count), &written,
+              nullptr);
+    return true;
+}
+
+void DownloadToFile(HINTERNET internet, const char* url, const char* fileName) {
+    Download download{fileName, INVALID_HANDLE_VALUE};
+    ReadUrl(internet, url, kDownloadHeaders,
+            ReplySink{&download, WriteDownload, CreateDownloadFile});
+    if (download.file != INVALID_HANDLE_VALUE) CloseHandle(download.file);
 }
 
 // Expands the compressed download into the new build. True when the expansion wrote something.
@@ -145,15 +119,6 @@ void StampWithListingTime(const char* expanded, const FILETIME& listed) {
     CloseHandle(file);
 }
 
-// Starts the updater; true when it is running. The path is quoted so that an install folder
-// with spaces in its name still names the program.
-bool StartUpdater(const char* updater) {
-    char command[kInstallFileSize + 2] = "\"";
-    lstrcatA(command, updater);
-    lstrcatA(command, "\"");
-    return WinExec(command, SW_SHOWNORMAL) > kWinExecStarted;
-}
-
 // A newer build is on the server: fetch it, expand it beside the program and hand over to
 // the updater. A failed expansion keeps the download; the next run fetches it again.
 void InstallNewerBuild(HWND tickerWindow, HINTERNET internet, const char* folder,
@@ -164,16 +129,12 @@ void InstallNewerBuild(HWND tickerWindow, HINTERNET internet, const char* folder
         !JoinInstallPath(updater, sizeof updater, folder, kUpdaterFile))
         return;
     ShowBanner(kUpdatingBanner, false);
-    char* buffer =
-        static_cast<char*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, kDownloadBufferSize));
-    if (!buffer) return;
-    DownloadToFile(internet, kUpdateUrl, buffer, kDownloadBufferSize, compressed);
+    DownloadToFile(internet, kUpdateUrl, compressed);
     if (ExpandUpdate(compressed, expanded)) {
         DeleteFileA(compressed);
         StampWithListingTime(expanded, listed);
-        if (StartUpdater(updater)) SendMessageA(tickerWindow, WM_TICKER_CLOSE, 0, 0);
+        if (StartProgram(updater)) SendMessageA(tickerWindow, WM_TICKER_CLOSE, 0, 0);
     }
-    HeapFree(GetProcessHeap(), 0, buffer);
 }
 
 }  // namespace
@@ -189,9 +150,8 @@ void RunUpdateCheck(HWND tickerWindow) {
         !ReadLocalBuildTime(program, &localBuild))
         return;
 
-    HINTERNET internet = OpenUpdateInternet();
+    HINTERNET internet = OpenInternet();
     if (!internet) return;
-    SetConnectLimits(internet);
     FILETIME serverBuild = {};
     if (ReadServerBuildTime(internet, &serverBuild) &&
         ServerBuildIsNewer(StampOf(serverBuild), StampOf(localBuild)))

@@ -82,12 +82,12 @@ TEST(SearchQuery, AddressIsTheRootAloneWithoutAQuery) {
 
 TEST(BrowserPoint, RegionsOfTheTickerWindowAndTheSpecialRequests) {
     const int w = 341;
-    EXPECT_EQ(BrowserPage::kSearch, PageForPoint(w - 64, 5, w));     // logo area
-    EXPECT_EQ(BrowserPage::kSearch, PageForPoint(w - 1, 1, w));      // Enter in the search box
-    EXPECT_EQ(BrowserPage::kStripItem, PageForPoint(w - 65, 5, w));  // last strip column
-    EXPECT_EQ(BrowserPage::kStripItem, PageForPoint(0, 0, w));
-    EXPECT_EQ(BrowserPage::kHelp, PageForPoint(-2, -2, w));
-    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1, 0, w));  // "Find..."
-    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-2, 0, w));
-    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint(-1000, -2, w));
+    EXPECT_EQ(BrowserPage::kSearch, PageForPoint({w - 64, 5}, w));     // logo area
+    EXPECT_EQ(BrowserPage::kSearch, PageForPoint({w - 1, 1}, w));      // Enter in the search box
+    EXPECT_EQ(BrowserPage::kStripItem, PageForPoint({w - 65, 5}, w));  // last strip column
+    EXPECT_EQ(BrowserPage::kStripItem, PageForPoint({0, 0}, w));
+    EXPECT_EQ(BrowserPage::kHelp, PageForPoint({-2, -2}, w));
+    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint({-1, 0}, w));  // "Find..."
+    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint({-2, 0}, w));
+    EXPECT_EQ(BrowserPage::kSymbolLookup, PageForPoint({-1000, -2}, w));
 }

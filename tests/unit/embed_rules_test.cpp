@@ -1,4 +1,5 @@
 #include "app/embed_rules.h"
+#include "settings/settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The "Next Topic" jump and drag scrolling: where the strip stands afterwards.
-#include "app/scroll_rules.h"
+#include "display/scroll_rules.h"
 
 #include <gtest/gtest.h>
 

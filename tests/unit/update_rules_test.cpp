@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
+
 namespace {
 
 // A small but complete program image, laid out as the MinGW linker lays one out: DOS header,
@@ -87,6 +89,12 @@ TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
     EXPECT_STREQ("", small);  // never a cut path
     EXPECT_TRUE(JoinInstallPath(small, sizeof small, "c:", "\\a.exe"));
     EXPECT_FALSE(JoinInstallPath(small, 0, "c:", "\\a.exe"));
+    // Quoted for a command line: likewise whole or not at all.
+    char command[kInstallFileSize + 2];
+    EXPECT_TRUE(QuoteText(command, sizeof command, (longest + kUpdaterFile).c_str()));
+    EXPECT_EQ('"' + longest + kUpdaterFile + '"', command);
+    EXPECT_FALSE(QuoteText(small, sizeof small, "c:\\tamzo\\x"));  // 13 bytes quoted
+    EXPECT_STREQ("", small);
 }
 
 TEST(UpdateRules, AProgramForThisMachineIsAccepted) {

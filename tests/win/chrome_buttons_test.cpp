@@ -14,6 +14,7 @@
 #include "app/ticker_host_win.h"
 #include "gdi_objects_win.h"
 #include "settings/settings.h"
+#include "shell/search_box_win.h"
 
 namespace {
 
@@ -39,9 +40,6 @@ LRESULT CALLBACK ChromeTestProc(HWND window, UINT message, WPARAM wParam, LPARAM
 class ChromeButtons : public testing::Test {
   protected:
     void SetUp() override {
-        if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-        if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-        if (!FacePen) FacePen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNFACE));
         TickerSettings.colors[kBackgroundColor] = kBackground;
         TickerWidth = kWidth;
         Expanded = 0;

@@ -19,9 +19,10 @@
 #include <functional>
 #include <thread>
 
-#include "app/ticker_host_win.h"
+#include "base/program_win.h"
 #include "feed/feed_worker_win.h"
 #include "gdi_objects_win.h"
+#include "patch_import_win.h"
 #include "settings/settings.h"
 
 namespace prefs_test {
@@ -40,44 +41,11 @@ inline void SetDword(const char* name, DWORD value) {
     RegCloseKey(key);
 }
 
-// -- observing calls the product makes into the system ------------------------------------------
-// Points this program's import of function (from dll) at replacement and returns the original.
-// The product is linked into this program, so its calls go through this table; nothing in the
-// product knows about it.
-inline void* PatchImport(const char* dll, const char* function, void* replacement) {
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; entry->Name; ++entry) {
-        if (lstrcmpiA(reinterpret_cast<char*>(base + entry->Name), dll) != 0) continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), function) != 0) continue;
-            DWORD protection;
-            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
-            void* original = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
-            VirtualProtect(&slots->u1.Function, sizeof(void*), protection, &protection);
-            return original;
-        }
-    }
-    return nullptr;
-}
-
 // -- the stand-in ticker window -------------------------------------------------------------------
 // A plain window of this thread in the place of the docked ticker: the sheet is owned by it,
 // and the pages re-arm its refresh timer, rebuild the strip fonts for it and repaint it.
 inline HWND CreateStandInTicker() {
     HWND window = gdi_test::TestWindow("PrefsTestTicker", 600, 740, 340, 24, DefWindowProcA);
-    // The ticker window makes these when it is created; the swatches draw their edges with them.
-    if (!HighlightPen) HighlightPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-    if (!ShadowPen) ShadowPen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
     return window;
 }
 

@@ -10,7 +10,7 @@
 #include "feed/content_model.h"
 #include "res/resource.h"
 #include "settings/settings.h"
-#include "settings/settings_store.h"
+#include "settings/settings_store_win.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST_F(SettingsStore, HostileValuesStayWithinTheirFields) {
     EXPECT_EQ(259u, std::strlen(TickerSettings.stockSymbols));
 
     SetRaw("Last Stock Update", REG_BINARY, huge, 100);
-    LoadLastUpdate();
+    ReadSettingString(kLastStockUpdateValue, LastUpdatedText);
     EXPECT_EQ(99u, std::strlen(LastUpdatedText));
 
     SetRaw("Ticker Speed", REG_SZ, "9", 2);  // wrong type: its bytes are read as they are

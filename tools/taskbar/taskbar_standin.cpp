@@ -317,12 +317,19 @@ LRESULT CALLBACK BarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- notification area -------------------------------------------------------------------
 
+// Begins painting the notification area or the clock: the client rectangle into rc, with the
+// sunken edge of the two drawn on the given sides.
+HDC BeginSunkenPaint(HWND hwnd, PAINTSTRUCT* ps, RECT* rc, UINT sides) {
+    HDC dc = BeginPaint(hwnd, ps);
+    GetClientRect(hwnd, rc);
+    DrawEdge(dc, rc, BDR_SUNKENOUTER, sides);
+    return dc;
+}
+
 void OnAreaPaint(HWND hwnd) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
     RECT rc;
-    GetClientRect(hwnd, &rc);
-    DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_TOP | BF_LEFT | BF_BOTTOM);
+    HDC dc = BeginSunkenPaint(hwnd, &ps, &rc, BF_TOP | BF_LEFT | BF_BOTTOM);
     // Only foreign icons show something; icons from Shell_NotifyIcon are drawn blank.
     int x = kTaskbarNotifyPadding / 2;
     const int top = (rc.bottom - kTaskbarShellIconWidth) / 2;
@@ -362,10 +369,8 @@ void OnClockTimer(HWND hwnd) {
 
 void OnClockPaint(HWND hwnd) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
     RECT rc;
-    GetClientRect(hwnd, &rc);
-    DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_TOP | BF_RIGHT | BF_BOTTOM);
+    HDC dc = BeginSunkenPaint(hwnd, &ps, &rc, BF_TOP | BF_RIGHT | BF_BOTTOM);
     HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));

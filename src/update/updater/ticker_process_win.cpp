@@ -129,9 +129,8 @@ TickerEnd WaitForTickerToEnd(const char* program, DWORD limitMs) {
 
 StartResult StartTicker(const char* program, const char* folder, DWORD limitMs, DWORD settleMs,
                         DWORD* exitCode) {
-    char command[kInstallFileSize + 2] = "\"";
-    AppendText(command, program);
-    AppendText(command, "\"");
+    char command[kInstallFileSize + 2];
+    QuoteText(command, sizeof command, program);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;

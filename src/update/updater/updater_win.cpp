@@ -66,12 +66,12 @@ constexpr char kOwnMachineName[] = "i386";
 #endif
 
 constexpr char kMutexName[] = "Ostrivane Ticker Updater";
-constexpr DWORD kOtherUpdaterLimitMs = 180000;
-constexpr DWORD kTickerEndLimitMs = 30000;
-constexpr DWORD kTickerStartLimitMs = 30000;
-constexpr DWORD kNewBuildSettleMs = 10000;
+constexpr DWORD kOtherUpdaterLimitMs = 180 * 1000;
+constexpr DWORD kTickerEndLimitMs = 30 * 1000;
+constexpr DWORD kTickerStartLimitMs = 30 * 1000;
+constexpr DWORD kNewBuildSettleMs = 10 * 1000;
 // How long a file that a just-ended process ran from may stay locked.
-constexpr DWORD kFileRetryLimitMs = 10000;
+constexpr DWORD kFileRetryLimitMs = 10 * 1000;
 constexpr DWORD kFileRetryMs = 200;
 
 // Exit codes, for whoever starts us by hand.

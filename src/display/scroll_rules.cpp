@@ -1,4 +1,4 @@
-#include "app/scroll_rules.h"
+#include "display/scroll_rules.h"
 
 int32_t WrapOnce(int32_t offset, int32_t wrap) {
     if (offset > wrap) offset -= wrap;
@@ -55,9 +55,6 @@ DragResult DragTo(DragState& drag, int32_t x, int32_t offset, int32_t scrollForw
     int32_t d = drag.anchor - x;
     if (d > 3) scrollForward = 1;
     if (d < -3) scrollForward = 0;
-    offset += d;
-    if (offset > wrap) offset -= wrap;
-    if (offset < 0) offset += wrap;
     drag.anchor = x;
-    return DragResult{offset, scrollForward};
+    return DragResult{WrapOnce(offset + d, wrap), scrollForward};
 }

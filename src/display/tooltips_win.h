@@ -6,8 +6,8 @@
 constexpr int kTooltipCount = 5;
 extern HWND TooltipWindows[kTooltipCount];
 
-// (Re)creates the five tooltip windows for the given rectangle of the ticker window.
-void BuildTooltips(int left, int top, int right, int bottom);
+// (Re)creates the five tooltip windows over the window's client rectangle as it is now.
+void BuildTooltips(HWND window);
 // Passes a mouse message on to every tooltip window.
 void RelayToTooltips(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Gives the strip's tooltip the current LastUpdatedText.

@@ -1,12 +1,13 @@
 // Tooltips of the ticker window: the last update time over the strip, and the names of the
 // logo, the two small buttons and "Next Topic".
-#include "app/tooltips_win.h"
+#include "display/tooltips_win.h"
 
 #include <commctrl.h>
 
 #include <cstddef>
 
-#include "app/ticker_host_win.h"
+#include "base/button_panel.h"
+#include "base/program_win.h"
 #include "feed/content_model.h"
 
 HWND TooltipWindows[kTooltipCount];
@@ -31,21 +32,21 @@ TOOLINFOA ToolRecord(HWND window, UINT id, const RECT& rect, const char* text) {
 
 }  // namespace
 
-void BuildTooltips(int left, int top, int right, int bottom) {
-    HWND window = TickerWindow;
+void BuildTooltips(HWND window) {
     RECT client;
     GetClientRect(window, &client);
+    const LONG w = client.right, h = client.bottom;
+    const LONG small = w - kSmallButtonFace, smallRight = w - kStripFrameRight;
     const struct {
         RECT rect;
         const char* text;
     } tools[kTooltipCount] = {
-        {{10, top, right - 75, bottom}, LastUpdatedText},
-        {{right - 65, top, right, bottom}, "Go to Tamzo!"},
-        {{right - 75, bottom / 2, right - 67, bottom}, "Expand/Collapse Ticker"},
-        {{right - 75, 0, right - 67, bottom / 2}, "Open Tamzo! Search Window"},
-        {{0, 0, 9, client.bottom}, "Next Topic"},
+        {{10, 0, small, h}, LastUpdatedText},
+        {{w - kLogoFrame, 0, w, h}, "Go to Tamzo!"},
+        {{small, h / 2, smallRight, h}, "Expand/Collapse Ticker"},
+        {{small, 0, smallRight, h / 2}, "Open Tamzo! Search Window"},
+        {{0, 0, 9, h}, "Next Topic"},
     };
-    (void)left;  // the strip's tool starts at the "Next Topic" button's edge, not at left
 
     for (int i = 0; i < kTooltipCount; ++i) {
         if (TooltipWindows[i]) DestroyWindow(TooltipWindows[i]);

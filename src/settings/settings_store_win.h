@@ -1,10 +1,11 @@
 // The settings store: one small operation per value. Each opens the settings key (creating
 // it when missing), reads or writes exactly one value and closes the key again; none reports
 // an error. A read that fails leaves its default (numbers, colours) or the caller's buffer
-// (strings). Implemented over the registry in settings_store_win.cpp.
+// (strings). Implemented over the registry.
 //
-// Thread rule: window thread, except SaveLastUpdate and ReadSettingString("Airports"), which
-// the feed worker calls. No handle is shared, so no lock is needed.
+// Thread rule: window thread, except WriteSettingString("Last Stock Update") and
+// ReadSettingString("Airports"), which the feed worker calls. No handle is shared, so no lock
+// is needed.
 #pragma once
 #include <cstdint>
 
@@ -19,10 +20,8 @@ void WriteNewsRefresh(uint32_t minutes);
 uint32_t ReadStoriesPerTopic(int id);  // id: IDC_STORIES only
 void WriteStoriesPerTopic(int id);     // writes TickerSettings.storiesPerTopic
 
-void LoadLastUpdate();  // "Last Stock Update" into LastUpdatedText
-void SaveLastUpdate();
-
-// Named strings of kSettingString bytes ("Tamzo! User ID", "Tamzo! Password", "Airports").
+// Named strings of kSettingString bytes ("Tamzo! User ID", "Tamzo! Password", "Airports",
+// "Last Stock Update").
 // A value that cannot be read leaves buf unchanged; buf must hold kSettingString bytes.
 void ReadSettingString(const char* name, char* buf);
 void WriteSettingString(const char* name, const char* text);
@@ -32,8 +31,7 @@ void WriteColorSetting(int id, uint32_t color);
 uint32_t ReadFlagSetting(int id);
 void WriteFlagSetting(int id, uint32_t value);
 
-// Fills TickerSettings and LastUpdatedText at window creation, seeds a new store, makes the
-// strip fonts and starts the first refresh. The window is the ticker window (an HWND).
-void LoadAllSettings(void* tickerWindow);
+// Fills TickerSettings at window creation and seeds a new store.
+void LoadAllSettings();
 // Writes the first-run values when the store is new (see LoadAllSettings).
 void SeedFirstRunDefaults();
