@@ -6,6 +6,7 @@
 #include "base/program_win.h"
 #include "base/text.h"
 #include "update/updater/late_binding_win.h"
+#include "update/updater/update_log_win.h"
 #include "update/update_rules.h"
 
 namespace {
@@ -127,8 +128,8 @@ TickerEnd WaitForTickerToEnd(const char* program, DWORD limitMs) {
     return asked ? TickerEnd::EndedWhenAsked : TickerEnd::Ended;
 }
 
-StartResult StartTicker(const char* program, const char* folder, DWORD limitMs, DWORD settleMs,
-                        DWORD* exitCode) {
+StartResult StartTicker(const char* program, const char* folder, const char* which, DWORD limitMs,
+                        DWORD settleMs, DWORD* exitCode) {
     char command[kInstallFileSize + 2];
     QuoteText(command, sizeof command, program);
     STARTUPINFOA startup = {};
@@ -155,8 +156,12 @@ StartResult StartTicker(const char* program, const char* folder, DWORD limitMs, 
         if (GetTickCount() - start >= limitMs) break;
         Sleep(kPollMs);
     }
-    if (result == StartResult::Up && WaitForSingleObject(info.hProcess, settleMs) == WAIT_OBJECT_0)
-        result = StartResult::DiedAfterWindow;
+    if (result == StartResult::Up && settleMs) {
+        LogLine("The %s build showed its window; it has to keep running for %lu s.", which,
+                settleMs / 1000);
+        if (WaitForSingleObject(info.hProcess, settleMs) == WAIT_OBJECT_0)
+            result = StartResult::DiedAfterWindow;
+    }
     if (result == StartResult::Exited || result == StartResult::DiedAfterWindow)
         GetExitCodeProcess(info.hProcess, exitCode);
     if (result == StartResult::NoWindow) {

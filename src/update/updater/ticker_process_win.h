@@ -25,8 +25,9 @@ enum class StartResult {
 };
 
 // Starts program (working directory folder), waits at most limitMs for its Ticker window and
-// then settleMs more, in which the process must not end. A process that shows no window in time
-// is ended, so that its file can be replaced. exitCode receives the process's exit code when it
-// ended by itself.
-StartResult StartTicker(const char* program, const char* folder, DWORD limitMs, DWORD settleMs,
-                        DWORD* exitCode);
+// then settleMs more, in which the process must not end; the log says when such a watch begins
+// ("The <which> build showed its window ..."). A process that shows no window in time is ended,
+// so that its file can be replaced. exitCode receives the process's exit code when it ended by
+// itself.
+StartResult StartTicker(const char* program, const char* folder, const char* which, DWORD limitMs,
+                        DWORD settleMs, DWORD* exitCode);

@@ -244,7 +244,7 @@ const char* Describe(StartResult result) {
 StartResult StartAndLog(const InstallFiles& files, const char* which, DWORD settleMs) {
     DWORD exitCode = 0;
     StartResult result =
-        StartTicker(files.program, files.folder, kTickerStartLimitMs, settleMs, &exitCode);
+        StartTicker(files.program, files.folder, which, kTickerStartLimitMs, settleMs, &exitCode);
     if (result == StartResult::Exited || result == StartResult::DiedAfterWindow)
         LogLine("The %s build %s (exit code %lu).", which, Describe(result), exitCode);
     else

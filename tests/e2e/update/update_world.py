@@ -328,7 +328,10 @@ class UpdateRun:
         except Exception:
             raise AssertionError("the ticker did not close for the update") from None
         ended = time.time()
-        if crash_new and world.wait(self._other_ticker, 120):
+        # The crash comes once the updater watches the new build's window, as it would after
+        # some seconds of a real build's life.
+        if crash_new and world.wait(lambda: "The new build showed its window" in install.log(),
+                                    120):
             for pid in wine_pids(world.s, "Ticker.exe"):
                 os.kill(pid, signal.SIGKILL)
         world.wait(lambda: "Updater finished:" in install.log(), 180)
