@@ -1,13 +1,12 @@
-"""The installer, TickerSetup.exe, run silently under Wine the way an administrator would run
-it: the files in the program folder, "Path" in the ticker's key, the all-users Startup
-shortcut and the Add/Remove Programs entry; the installed ticker started through that
-shortcut, its "Help..." handed to the browser as the installed help page; an installation
-over a running ticker; and the uninstaller taking away exactly what the installer added.
-
-The uninstaller copies itself to the temporary folder and runs from there, so its own
-process ends at once; the tests wait for what it does, not for it. Every wine call runs
-under `timeout`, and the session's close() ends every program the scenario started.
-"""
+# The installer, TickerSetup.exe, run silently under Wine the way an administrator would run
+# it: the files in the program folder, "Path" in the ticker's key, the all-users Startup
+# shortcut and the Add/Remove Programs entry; the installed ticker started through that
+# shortcut, its "Help..." handed to the browser as the installed help page; an installation
+# over a running ticker; and the uninstaller taking away exactly what the installer added.
+#
+# The uninstaller copies itself to the temporary folder and runs from there, so its own
+# process ends at once; the tests wait for what it does, not for it. Every wine call runs
+# under `timeout`, and the session's close() ends every program the scenario started.
 import filecmp
 import struct
 import subprocess
@@ -38,7 +37,7 @@ WAIT = 90.0  # seconds: generous, the machine may be loaded
 
 # -- shell links ---------------------------------------------------------------------------------
 def _zero_terminated(data, at, wide):
-    """The text at data[at:] up to its terminating zero (UTF-16 when wide, else ANSI)."""
+    # The text at data[at:] up to its terminating zero (UTF-16 when wide, else ANSI).
     if not wide:
         return data[at:data.index(b"\0", at)].decode("latin-1")
     end = at
@@ -48,9 +47,9 @@ def _zero_terminated(data, at, wide):
 
 
 def read_shell_link(data):
-    """The target and the string fields of a .lnk file (the shell's binary link format: a
-    76-byte header, an optional ID list, the link info that names the target file, then
-    counted strings)."""
+    # The target and the string fields of a .lnk file (the shell's binary link format: a
+    # 76-byte header, an optional ID list, the link info that names the target file, then
+    # counted strings).
     if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
         raise ValueError("not a shell link")
     flags = struct.unpack_from("<I", data, 0x14)[0]
@@ -79,7 +78,7 @@ def read_shell_link(data):
 
 
 def find_child(folder, name):
-    """The entry of folder whose name matches, case aside (Windows names), or None."""
+    # The entry of folder whose name matches, case aside (Windows names), or None.
     if not folder or not folder.is_dir():
         return None
     for child in folder.iterdir():
@@ -103,8 +102,8 @@ class Installer(TickerTest):
 
     # -- helpers -------------------------------------------------------------------------------
     def unix(self, windows_path):
-        """Where a Windows path of this prefix lies on disk, as Wine resolves it (short names
-        included); None when it names nothing."""
+        # Where a Windows path of this prefix lies on disk, as Wine resolves it (short names
+        # included); None when it names nothing.
         result = subprocess.run(["timeout", "-k", "5", "60", "winepath", "-u", windows_path],
                                 env=self.session.env, stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True)
@@ -148,8 +147,8 @@ class Installer(TickerTest):
         return self.session.registry(key)
 
     def check_installed(self, windows_folder):
-        """Everything the installer adds, for a folder given as Windows path. Returns the
-        value of "Path"."""
+        # Everything the installer adds, for a folder given as Windows path. Returns the
+        # value of "Path".
         folder = self.folder_of(windows_folder)
         self.assertTrue(folder.is_dir(), f"no folder {folder}")
         self.assertEqual(INSTALLED, {p.name for p in folder.iterdir()})
@@ -194,8 +193,8 @@ class Installer(TickerTest):
         return path["data"]
 
     def uninstall(self, windows_folder, remaining=()):
-        """Runs the uninstaller as Add/Remove Programs would, silently, and waits until it has
-        done: the folder gone, or holding only `remaining`, and the entry gone."""
+        # Runs the uninstaller as Add/Remove Programs would, silently, and waits until it has
+        # done: the folder gone, or holding only `remaining`, and the entry gone.
         entry = self.values(UNINSTALL_KEY)
         command = entry["QuietUninstallString"]["data"]
         program, _, options = command[1:].partition('"')
@@ -218,7 +217,7 @@ class Installer(TickerTest):
         self.assertIsNone(self.values(UNINSTALL_KEY))
 
     def start_from_startup_link(self):
-        """Starts the ticker the way logon does: the shell opens the Startup shortcut."""
+        # Starts the ticker the way logon does: the shell opens the Startup shortcut.
         self.start_taskbar()
         link = find_child(self.startup_folder(), LINK_NAME)
         self.session.run("start", "/unix", link, timeout=60)

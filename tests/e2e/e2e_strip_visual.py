@@ -1,6 +1,6 @@
-"""What a person sees: the real ticker (taskbar stand-in in its own process, so Wine shows the
-docked strip) with content from the portal, in the colours of the settings, scrolling at its
-speed; and the expanded bar with the information line below the strip."""
+# What a person sees: the real ticker (taskbar stand-in in its own process, so Wine shows the
+# docked strip) with content from the portal, in the colours of the settings, scrolling at its
+# speed; and the expanded bar with the information line below the strip.
 import time
 import unittest
 from collections import Counter
@@ -40,8 +40,8 @@ class StripVisual(TickerTest):
         self.assertTrue(self.s.wait_for(lambda: "Last Stock Update" in self.registry(), 60))
 
     def shots(self, count, crop):
-        """count screenshots about a second apart, each cropped; with the times before and
-        after it was taken (the picture is from somewhere in between)."""
+        # count screenshots about a second apart, each cropped; with the times before and
+        # after it was taken (the picture is from somewhere in between).
         regions = []
         for i in range(count):
             if i:
