@@ -50,6 +50,12 @@ def wine_env(prefix, display=None):
     return env
 
 
+def _quiet(*cmd, env):
+    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
+    subprocess.run(cmd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+
+
 def make_template():
     # Creates the template prefix once per build directory (about 10 s).
     stamp = TEMPLATE / ".ready"
@@ -57,16 +63,11 @@ def make_template():
         return
     shutil.rmtree(TEMPLATE, ignore_errors=True)
     env = wine_env(TEMPLATE)
-    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
-    subprocess.run(["timeout", "-k", "5", "180", "wine", "wineboot", "-i"], env=env,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    _quiet("timeout", "-k", "5", "180", "wine", "wineboot", "-i", env=env)
     # Without a window manager, Wine waits about 2 s for every activated top-level window
     # to be withdrawn when it closes; unmanaged windows close at once.
-    subprocess.run(["timeout", "-k", "5", "60", "wine", "reg", "add",
-                    r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
-                   env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    _quiet("timeout", "-k", "5", "60", "wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver",
+           "/v", "Managed", "/d", "N", "/f", env=env)
     subprocess.run(["timeout", "60", "wineserver", "-w"], env=env, check=False)
     if not (TEMPLATE / "system.reg").exists():
         raise RuntimeError("wineboot did not make a prefix")
@@ -135,9 +136,7 @@ class WineSession:
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                   start_new_session=True)
         server.wait(timeout=30)
-        subprocess.run(["timeout", "-k", "5", "120", "wine", "wineboot"], env=self.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
+        _quiet("timeout", "-k", "5", "120", "wine", "wineboot", env=self.env)
 
     # -- running programs ---------------------------------------------------------------------
     def run(self, exe, *args, timeout=30, check=False):
@@ -343,9 +342,7 @@ class WineSession:
                 except subprocess.TimeoutExpired:
                     os.killpg(proc.pid, signal.SIGKILL)
                     proc.wait()
-            subprocess.run(["timeout", "-k", "5", "30", "wineserver", "-k"], env=self.env,
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
+            _quiet("timeout", "-k", "5", "30", "wineserver", "-k", env=self.env)
         finally:  # the display goes whatever went wrong before
             if self._xvfb:
                 self._xvfb.terminate()
