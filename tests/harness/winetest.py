@@ -92,16 +92,17 @@ class WineSession:
             shutil.copyfile(reg, copy)
 
     def _start_xvfb(self):
-        # Xvfb takes the first free display itself and writes its number once it listens.
+        # Xvfb picks a free display itself and writes its number to the pipe once it listens:
+        # looking for a free number first races with sessions of other test runs.
         read, write = os.pipe()
         self._xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
              "-nolisten", "tcp", "-noreset"], pass_fds=(write,), start_new_session=True, **QUIET)
         os.close(write)
         with os.fdopen(read) as pipe:
-            number = pipe.readline().strip() if select.select([pipe], [], [], 30)[0] else ""
-        if not number:
-            self._xvfb.kill()
+            number = pipe.readline().strip() if select.select([pipe], [], [], 20)[0] else ""
+        if not number.isdigit():
+            _stop([self._xvfb], os.kill)
             raise RuntimeError("Xvfb did not start")
         self.display = f":{number}"
 
