@@ -115,6 +115,20 @@ class Placement(TickerTest):
                                         self.row("TrayNotifyWnd")["hwnd"], 2))
         self.assertIsNone(self.bar(), "expanded again after the screen saver")
 
+    def test_expanded_over_a_screen_saver_while_the_shell_restarts(self):
+        self.start(screen_saver=1)
+        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
+        self.wait_row("SSBar", 2)
+        self.post(TRAY, WM_CLOSE)  # the shell goes; no notification area to go back to
+        self.assertTrue(self.s.wait_for(lambda: not self.row("TrayNotifyWnd"), 10))
+        self.s.spawn(w.SCREENSAVER_EXE)
+        saver = self.wait_row("WindowsScreenSaverClass")
+        # Nothing to wait for here but the time of three placement ticks.
+        self.s.wait_for(lambda: False, 1.5)
+        self.start_taskbar()  # the shell is back: the ticker goes over the screen saver
+        bar = self.wait_row("SSBar", owner=saver["hwnd"])
+        self.assertEqual(bar["hwnd"], self.ticker()["parent"])
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
