@@ -58,11 +58,14 @@ TEST(LinkTable, ReadLinkStaysBelowTheCount) {
     EXPECT_STREQ("http://x/1", e.url);
     EXPECT_FALSE(ReadLink(2, &e));
     EXPECT_FALSE(ReadLink(-1, &e));
+    FillLinks({100, 200, 300});
+    DropLinksPast(250);
+    EXPECT_EQ(2, LinkCount.load());
     ClearLinks();
     EXPECT_FALSE(ReadLink(0, &e));
 }
 
-TEST(LinkTable, FindLinkAtComparesUnsigned) {
+TEST(LinkTable, FindLinkAtComparesUnsignedAndSeesThroughRepeatCopies) {
     FillLinks({100, 200});
     LinkEntry e;
     EXPECT_EQ(0, FindLinkAt(0, &e));
@@ -75,6 +78,12 @@ TEST(LinkTable, FindLinkAtComparesUnsigned) {
     FillLinks({100, -7});
     EXPECT_EQ(1, FindLinkAt(5000, &e));
     EXPECT_EQ(1, FindLinkAt(0xFFFFFFF0u, &e));
+    // Past the scroll period the copies repeat the items; the gap before them opens nothing.
+    FillLinks({100, 200});
+    WrapWidth = 208;
+    for (uint32_t period : {1u, 2u}) EXPECT_EQ(1, FindLinkAt(period * 208 + 150, &e));
+    EXPECT_EQ(-1, FindLinkAt(204, &e));
+    WrapWidth = 0;
     ClearLinks();
 }
 

@@ -17,6 +17,7 @@
 #include "feed/content_model.h"
 #include "feed/reply_parser.h"
 #include "gdi_objects_win.h"
+#include "patch_import_win.h"
 #include "shell/strip_fonts_win.h"
 #include "strip_reference_win.h"
 
@@ -202,6 +203,31 @@ TEST_F(StripLayout, WrapWidthIsTheSegmentsMeasuredAsRectanglesPlusEight) {
     EXPECT_EQ(RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") +
                   RectWidth(LabelFont, "c ") + 8,
               WrapWidth.load());
+}
+
+HDC WINAPI NoContext(HWND) { return nullptr; }
+
+// The system may have no window context to give: the layout then measures in a memory context,
+// so link ends and the scroll period are real, then and in the calls after.
+TEST_F(StripLayout, WidthsAreRealWhenTheWindowHasNoContext) {
+    void* getDC = PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(NoContext));
+    ASSERT_TRUE(getDC);
+    RecordLink(tall, "IBM|+1 1/2|", "http://quote/IBM", 1);  // a window new to the layout
+    PutDisplayText("a|b&c|c|");
+    MeasureAndExtendDisplay(tall);
+    const int32_t wrap = WrapWidth;
+    PatchImport("user32.dll", "GetDC", getDC);
+    RecordLink(tall, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
+    const int first = Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ");
+    EXPECT_EQ(
+        (std::vector<int32_t>{first, first + Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 ")}),
+        ReadTable().edges);
+    EXPECT_EQ(RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") +
+                  RectWidth(LabelFont, "c ") + 8,
+              wrap);
+    PutDisplayText("a|b&c|c|");
+    MeasureAndExtendDisplay(tall);
+    EXPECT_EQ(wrap, WrapWidth.load());
 }
 
 // The limits of the text and the link table are the portable layout's (unit tests); here, that
