@@ -141,4 +141,25 @@ TEST(HandOver, AReaderNeverSeesATornTextOrAWrongLink) {
     EXPECT_GT(found, 0);
 }
 
+// The symbols page publishes a new list while the worker takes its copy of the settings: the
+// copy holds one list or the other, never the start of one and the end of the other.
+TEST(HandOver, TheWorkerNeverCopiesHalfOfOneSymbolListAndHalfOfAnother) {
+    const std::string lists[2] = {std::string(259, 'A'), std::string(259, 'B')};
+    SetSettingText(TickerSettings.stockSymbols, lists[0].c_str());
+    std::atomic<bool> stop{false};
+    std::thread page([&] {
+        for (unsigned round = 0; !stop; ++round)
+            SetSettingText(TickerSettings.stockSymbols, lists[round & 1].c_str());
+    });
+    int copies = 0, torn = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    for (; std::chrono::steady_clock::now() < end; ++copies) {
+        const std::string copy = SnapshotSettings().stockSymbols;
+        torn += copy != lists[0] && copy != lists[1];
+    }
+    stop = true;
+    page.join();
+    EXPECT_EQ(0, torn) << "of " << copies;
+}
+
 }  // namespace
