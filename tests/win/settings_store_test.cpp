@@ -52,31 +52,22 @@ TEST_F(SettingsStore, HostileValuesStayWithinTheirFields) {
 
     SetRaw("Ticker Speed", REG_SZ, "9", 2);  // wrong type: its bytes are read as a number
     EXPECT_EQ(4u, ReadFlagSetting(IDC_TICKER_SPEED));
-}
 
-// Numbers written by hand or by an older build read as the nearest value their page allows,
-// and a flag as on for anything but 0: what the ticker then uses, and what start-up reads.
-TEST_F(SettingsStore, NumbersReadIntoTheRangesOfThePreferences) {
+    // Numbers written by hand or by an older build read as the nearest value their page
+    // allows, a flag as on for anything but 0: what start-up and the ticker then use.
     using S = TickerSettingsData;
     const struct {
         const char* name;
+        DWORD stored;
         uint32_t S::*field;
-        DWORD stored[2];
-        uint32_t read[2];
-    } kCases[] = {
-        {"Ticker Speed", &S::scrollSpeed, {0, 9}, {1, 4}},
-        {"News Refresh", &S::refreshMinutes, {0, 600}, {10, 60}},
-        {"Stories per Topic", &S::storiesPerTopic, {2, 99}, {3, 20}},
-        {"US Headlines", &S::showUS, {1, 7}, {1, 1}},
-    };
-    for (int high = 0; high < 2; ++high) {
-        for (const auto& c : kCases) SetRaw(c.name, REG_DWORD, &c.stored[high], sizeof(DWORD));
-        LoadAllSettings();
-        for (const auto& c : kCases) EXPECT_EQ(c.read[high], TickerSettings.*c.field) << c.name;
-    }
-    const DWORD size = 3;
-    SetRaw("Ticker Size", REG_DWORD, &size, sizeof size);
-    EXPECT_EQ(1u, ReadFlagSetting(IDC_LARGE_SIZE));
+        uint32_t read;
+    } kNumbers[] = {{"Ticker Speed", 0, &S::scrollSpeed, 1},
+                    {"News Refresh", 0, &S::refreshMinutes, 10},
+                    {"Stories per Topic", 99, &S::storiesPerTopic, 20},
+                    {"US Headlines", 7, &S::showUS, 1}};
+    for (const auto& n : kNumbers) SetRaw(n.name, REG_DWORD, &n.stored, sizeof n.stored);
+    LoadAllSettings();
+    for (const auto& n : kNumbers) EXPECT_EQ(n.read, TickerSettings.*n.field) << n.name;
 }
 
 }  // namespace

@@ -182,52 +182,27 @@ class StripLayout : public testing::Test {
 HWND StripLayout::window;
 HWND StripLayout::tall;
 
-TEST_F(StripLayout, LinkEndsAfterTheLabelAndValueWithTheirSpaces) {
-    RecordLink(window, "IBM|+1 1/2|", "http://quote/IBM", 1);
-    RecordLink(window, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
-    ASSERT_EQ(2, LinkCount.load());
-    LinkEntry e;
-    ASSERT_TRUE(ReadLink(0, &e));
-    const int first = Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ");
-    EXPECT_EQ(first, e.rightEdge);
-    EXPECT_STREQ("http://quote/IBM", e.url);
-    EXPECT_EQ(1u, e.topicStart);
-    ASSERT_TRUE(ReadLink(1, &e));
-    EXPECT_EQ(first + Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 "), e.rightEdge);
-    EXPECT_EQ(0u, e.topicStart);
-}
-
-TEST_F(StripLayout, WrapWidthIsTheSegmentsMeasuredAsRectanglesPlusEight) {
-    PutDisplayText("a|b&c|c|");
-    MeasureAndExtendDisplay(window);
-    EXPECT_EQ(RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") +
-                  RectWidth(LabelFont, "c ") + 8,
-              WrapWidth.load());
-}
-
 HDC WINAPI NoContext(HWND) { return nullptr; }
 
-// The system may have no window context to give: the layout then measures in a memory context,
-// so link ends and the scroll period are real, then and in the calls after.
-TEST_F(StripLayout, WidthsAreRealWhenTheWindowHasNoContext) {
-    void* getDC = PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(NoContext));
-    ASSERT_TRUE(getDC);
-    RecordLink(tall, "IBM|+1 1/2|", "http://quote/IBM", 1);  // a window new to the layout
-    PutDisplayText("a|b&c|c|");
-    MeasureAndExtendDisplay(tall);
-    const int32_t wrap = WrapWidth;
-    PatchImport("user32.dll", "GetDC", getDC);
-    RecordLink(tall, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
-    const int first = Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ");
-    EXPECT_EQ(
-        (std::vector<int32_t>{first, first + Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 ")}),
-        ReadTable().edges);
-    EXPECT_EQ(RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") +
-                  RectWidth(LabelFont, "c ") + 8,
-              wrap);
-    PutDisplayText("a|b&c|c|");
-    MeasureAndExtendDisplay(tall);
-    EXPECT_EQ(wrap, WrapWidth.load());
+// A link ends after its label and value with their spaces. When the system has no window
+// context to give, a window new to the layout is measured in a memory context: what the layout
+// keeps is real, then and in the calls after.
+TEST_F(StripLayout, WrapWidthIsTheSegmentsMeasuredAsRectanglesPlusEight) {
+    const int32_t wrap =
+        RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") + RectWidth(LabelFont, "c ") + 8;
+    for (int step : {0, 1, 2}) {  // the window's context, none, the window's context again
+        void* getDC = step != 1
+                          ? nullptr
+                          : PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(NoContext));
+        RecordLink(tall, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
+        PutDisplayText("a|b&c|c|");
+        MeasureAndExtendDisplay(step == 0 ? window : tall);
+        if (getDC) PatchImport("user32.dll", "GetDC", getDC);
+        EXPECT_EQ(wrap, WrapWidth.load()) << step;
+        EXPECT_EQ(Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ") +
+                      Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 "),
+                  ReadTable().edges.back());
+    }
 }
 
 // The limits of the text and the link table are the portable layout's (unit tests); here, that
