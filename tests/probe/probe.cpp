@@ -27,13 +27,9 @@ std::string Quote(const char* text, size_t length) {
     if (wideLength > 0) MultiByteToWideChar(CP_ACP, 0, text, limit, wide.data(), wideLength);
     std::string out = "\"";
     for (int i = 0; i < wideLength; ++i) {
-        if (wide[i] == '"' || wide[i] == '\\') out += '\\';
-        if (wide[i] >= 0x20 && wide[i] < 0x7F) {
-            out += static_cast<char>(wide[i]);
-            continue;
-        }
         char escape[8];
-        std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(wide[i]));
+        const bool plain = wide[i] >= 0x20 && wide[i] < 0x7F && wide[i] != '"' && wide[i] != '\\';
+        std::snprintf(escape, sizeof escape, plain ? "%c" : "\\u%04x", unsigned(wide[i]));
         out += escape;
     }
     return out + "\"";
@@ -72,13 +68,9 @@ class Json {
 
 // A decimal number (an optional leading '-') or 0x hex; false on anything else.
 bool ParseNumber(const char* text, long long& value) {
-    if (!text || !*text) return false;
     char* end = nullptr;
-    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (hex && !text[2]) return false;
-    value = hex ? static_cast<long long>(std::strtoull(text + 2, &end, 16))
-                : std::strtoll(text, &end, 10);
-    return *end == '\0';
+    value = std::strtoll(text, &end, 0);
+    return *text && !*end;
 }
 
 std::string ClassOf(HWND window) {
@@ -241,7 +233,7 @@ int CmdText(int, char** argv) {
 }
 
 // reg ROOT\KEY: every value of the key as {name, type, length, data}; strings up to their first
-// zero byte, DWORDs as numbers, anything else as hex.
+// zero byte, DWORDs as numbers.
 int CmdReg(int, char** argv) {
     const std::pair<const char*, HKEY> roots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
                                                   {"HKCU", HKEY_CURRENT_USER},
@@ -272,20 +264,17 @@ int CmdReg(int, char** argv) {
         }
         if (status != ERROR_SUCCESS) break;
         const char* text = reinterpret_cast<const char*>(data.data());
-        std::string shown;
-        if (type == REG_SZ || type == REG_EXPAND_SZ) {
-            shown = Quote(text, std::find(text, text + length, '\0') - text);
-        } else {  // a DWORD; anything else (no setting is binary) as its first four bytes
-            DWORD number = 0;
-            std::memcpy(&number, text, std::min<DWORD>(length, sizeof number));
-            shown = std::to_string(number);
-        }
-        const char* types[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD"};
+        DWORD number = 0;  // a DWORD; any other kind (no setting has one) as its first bytes
+        std::memcpy(&number, text, std::min<DWORD>(length, sizeof number));
+        const bool sz = type == REG_SZ;
         Json()
             .Str("name", std::string(name.data(), nameLength))
-            .Str("type", type <= REG_DWORD ? types[type] : "REG_TYPE_" + std::to_string(type))
+            .Str("type", sz                  ? "REG_SZ"
+                         : type == REG_DWORD ? "REG_DWORD"
+                                             : std::to_string(type))
             .Num("length", length)
-            .Raw("data", shown)
+            .Raw("data", sz ? Quote(text, std::find(text, text + length, '\0') - text)
+                            : std::to_string(number))
             .Print();
         ++index, retries = 0;
     }

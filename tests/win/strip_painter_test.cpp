@@ -102,11 +102,18 @@ class StripPainter : public testing::Test {
     }
 
     // Fills the window with the sentinel, paints one frame of text and reads the window back.
+    // The window's context keeps nothing of the painter's: no clip, its font and mode.
     static Pixels PaintOnce(const std::string& text) {
         std::vector<char> copy = Copy(text);
         HDC dc = GetDC(window);
         Fill(dc, kSentinel);
+        const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+        const int mode = GetBkMode(dc);
         PaintStrip(dc, window, copy.data());
+        HRGN clip = CreateRectRgn(0, 0, 1, 1);
+        EXPECT_EQ(0, GetClipRgn(dc, clip));
+        DeleteObject(clip);
+        EXPECT_TRUE(font == GetCurrentObject(dc, OBJ_FONT) && mode == GetBkMode(dc));
         Pixels p = gdi_test::ReadPixels(dc, kWidth, kHeight);
         ReleaseDC(window, dc);
         return p;
@@ -190,20 +197,6 @@ TEST_F(StripPainter, AWindowTooNarrowForTheStripIsLeftAlone) {
     Pixels frame = PaintOnce("IBM|+1|");
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < 60; ++x) ASSERT_EQ(kSentinel, frame.At(x, y)) << x << "," << y;
-}
-
-TEST_F(StripPainter, TheWindowContextKeepsNothingOfThePainters) {
-    HDC dc = GetDC(window);
-    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
-    int mode = GetBkMode(dc);
-    char copy[] = "IBM|+1|MSFT|-2|";
-    PaintStrip(dc, window, copy);
-    HRGN probe = CreateRectRgn(0, 0, 1, 1);
-    EXPECT_EQ(0, GetClipRgn(dc, probe));  // no clip left behind
-    DeleteObject(probe);
-    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
-    EXPECT_EQ(mode, GetBkMode(dc));
-    ReleaseDC(window, dc);
 }
 
 // Strip texts with what makes frames hard: markers, empty segments, odd counts of "|", long
@@ -392,12 +385,10 @@ TEST_F(StripFastPainter, InkThatLeavesItsCellAtTheClipEdgesStillShows) {
     ReleaseDC(window, dc);
     auto labelWidth = [](const std::string& s) {
         HDC dc = GetDC(window);
-        HGDIOBJ old = SelectObject(dc, LabelFont);
-        SIZE size{0, 0};
-        GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
-        SelectObject(dc, old);
+        const int32_t width =
+            strip_reference::MeasureInFont(dc, StripPiece{s.data(), s.size(), 0, false, 0, 0});
         ReleaseDC(window, dc);
-        return static_cast<int32_t>(size.cx);
+        return width;
     };
     if (leftReaching.empty() && rightReaching.empty()) GTEST_SKIP() << "no glyph leaves its cell";
     const int32_t clipLeft = 10, clipRight = kWidth - 77;
