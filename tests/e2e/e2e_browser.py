@@ -4,8 +4,10 @@ With the DDE stand-in serving both browsers' services, a click on the logo opens
 server's root on "NETSCAPE" (the address on "WWW_OpenURL", then the activation item on
 "WWW_Activate"); a double click opens it three times; a press on the logo released on the strip
 opens nothing; "Help..." opens the help file in the default folder; the search box sends what
-was typed when Enter is pressed, again on the next Enter. With only "Iexplore" both topics go
-there. With no browser, the shell's open command is run once per click, trimmed.
+was typed when Enter is pressed, again on the next Enter, and a search too long for a DDE item
+shortened to its last word that fits. With only "Iexplore" both topics go there; a double click
+that comes while a slow browser has not yet answered opens nothing. With no browser, the
+shell's open command is run once per click, trimmed.
 
 The ticker opens pages one after another on its window thread, so a page opened by mistake
 shows up before the ones that follow: every check compares the whole log so far.
@@ -16,6 +18,7 @@ from names import WM_CHAR
 from scene import ACTIVATE_ITEM, HTTP_COMMAND_KEY, OPEN_TAIL, SEARCH_ROOT, TickerTest, WAIT
 
 LOGO = (-30, 10)
+WM_LBUTTONDBLCLK = 0x0203
 
 
 def logo_spots():
@@ -74,23 +77,31 @@ class Browser(TickerTest):
                             rel=[0, 1, t["cw"] - 76, t["ch"] - 1])  # over the whole strip
         for ch in "two words":
             self.post(box["hwnd"], WM_CHAR, ord(ch))
-        # The line break that Enter leaves in the box arrives as two spaces.
-        search = SEARCH_ROOT + "/bin/search?p=two+words  "
+        # The line break that Enter leaves in the box arrives as two (encoded) spaces.
+        search = SEARCH_ROOT + "/bin/search?p=two+words%20%20"
         self.post(box["hwnd"], WM_CHAR, 13)
         self.expect(("NETSCAPE", search))
         self.post(box["hwnd"], WM_CHAR, 13)
-        self.expect(("NETSCAPE", search + "  "))
+        self.expect(("NETSCAPE", search + "%20%20"))
         self.click_logo()  # the logo sends the same search while the box is open
-        self.expect(("NETSCAPE", search + "  "))
+        self.expect(("NETSCAPE", search + "%20%20"))
         self.mouse("click", -70, 5)  # closes it again
         self.assertTrue(self.s.wait_for(lambda: not self.row("Edit", parent=t["hwnd"]), WAIT))
+        self.mouse("click", -70, 5)  # a new box, and 36 words: the item keeps 28 of them
+        box = self.wait_row("Edit", parent=t["hwnd"], visible=True)
+        for ch in "ticker " * 36 + "\r":
+            self.post(box["hwnd"], WM_CHAR, ord(ch))
+        self.expect(("NETSCAPE", SEARCH_ROOT + "/bin/search?p=" + "+".join(["ticker"] * 28)))
+        self.mouse("click", -70, 5)
 
         self.stop_browser()
-        self.start_browser("--iexplore")
+        self.start_browser("--iexplore", "--delay", "3000")
         self.click_logo()
-        self.expect(("Iexplore", SEARCH_ROOT))
-        self.click_logo()  # and the mark after it
-        self.expect(("Iexplore", SEARCH_ROOT))
+        self.dde_requests(2 * len(self.opened) + 1)  # the ticker waits for its answer now
+        x, y = LOGO
+        self.send("class:Ticker", WM_LBUTTONDBLCLK, 0, (t["cw"] + x) | y << 16)
+        self.click_logo()  # the mark after it
+        self.expect(("Iexplore", SEARCH_ROOT), ("Iexplore", SEARCH_ROOT))
 
     def test_without_a_dde_browser_the_open_command_runs_once_per_click(self):
         started = []

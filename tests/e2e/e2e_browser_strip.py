@@ -4,13 +4,16 @@ The ticker reads its content from the portal with a fixed reply of three quotes,
 its own link, and stands still ("Ticker Speed" 0), so strip position and window position
 agree. A double click left of the first item's right edge opens the first link; one further
 right opens another of the three; with no browser running the registered browser is started
-once with the address.
+once with the address. The first link holds blanks, quotes and a switch, as a feed may: it
+reaches the browser as one address, and the started browser as one argument, percent-encoded.
 """
 import unittest
 
 from scene import ACTIVATE_ITEM, OPEN_TAIL, TickerTest, WAIT
 
 LINKS = [f"http://quote.tamzo.example/q?s={s}" for s in ("AAA", "BBB", "CCC")]
+LINKS[0] += """ "x" -nohome 'y'"""
+OPENED = [LINKS[0].replace(" ", "%20").replace('"', "%22").replace("'", "%27"), *LINKS[1:]]
 
 
 def reply_bytes():
@@ -46,8 +49,8 @@ class BrowserStrip(TickerTest):
         self.menu_state()
         got = self.opened()
         self.assertEqual(4, len(self.dde_requests()), self.dde_requests())
-        self.assertEqual(LINKS[0], got[0])
-        self.assertIn(got[1], LINKS)
+        self.assertEqual(OPENED[0], got[0])
+        self.assertIn(got[1], OPENED)
         self.assertEqual(("NETSCAPE", "WWW_Activate", ACTIVATE_ITEM), self.dde_requests()[-1])
 
         # No browser: the registered one is started once, with the link.
@@ -57,7 +60,7 @@ class BrowserStrip(TickerTest):
         self.assertTrue(self.s.wait_for(lambda: log.exists() and log.read_text().strip(), WAIT),
                         "the registered browser was not started")
         self.menu_state()
-        self.assertEqual([f"{path}  {LINKS[0]}"], log.read_text().splitlines())
+        self.assertEqual([f"{path}  {OPENED[0]}"], log.read_text().splitlines())
 
 
 if __name__ == "__main__":
