@@ -1,12 +1,11 @@
-"""Checks every `#include "..."` under src/ against the layer order written in src/README.md.
-
-    python3 tests/layers_test.py [SRC_DIR]
-
-The "Layers" section of src/README.md holds two tables: the layers from the bottom up, each
-with the files it holds (a folder, or a file pattern that takes files out of their folder's
-layer), and the upward includes the design needs. A file may include its own layer and the
-layers below it; any other include fails, naming the file, the line and the two layers.
-"""
+# Checks every `#include "..."` under src/ against the layer order written in src/README.md.
+#
+#     python3 tests/layers_test.py [SRC_DIR]
+#
+# The "Layers" section of src/README.md holds two tables: the layers from the bottom up, each
+# with the files it holds (a folder, or a file pattern that takes files out of their folder's
+# layer), and the upward includes the design needs. A file may include its own layer and the
+# layers below it; any other include fails, naming the file, the line and the two layers.
 import fnmatch
 import re
 import sys
@@ -14,7 +13,7 @@ from pathlib import Path
 
 
 def layers_section(readme):
-    """The layers' names and patterns, and the allowed (file, include) pairs."""
+    # The layers' names and patterns, and the allowed (file, include) pairs.
     match = re.search(r"^## Layers$(.*?)(?=^## |\Z)", readme.read_text(), re.M | re.S)
     tables = re.findall(r"((?:^\|.*\n?)+)", match.group(1) if match else "", re.M)
     if len(tables) != 2:
@@ -28,7 +27,7 @@ def layers_section(readme):
 
 
 def layer_of(path, patterns):
-    """The layer of a path relative to src/: that of the longest pattern that takes it."""
+    # The layer of a path relative to src/: that of the longest pattern that takes it.
     taken = [(len(p), i) for p, i in patterns
              if (path.startswith(p) if p.endswith("/") else fnmatch.fnmatch(path, p))]
     return max(taken)[1] if taken else None

@@ -1,7 +1,7 @@
-"""Every program the build, the demo and the tests start (scripts/programs.py) comes from a
-package that scripts/setup.sh installs, or from one those packages depend on, or from the
-base system every Debian has (Essential or Priority "required"). So an install step that is
-missing fails here even on a machine that happens to have the program."""
+# Every program the build, the demo and the tests start (scripts/programs.py) comes from a
+# package that scripts/setup.sh installs, or from one those packages depend on, or from the
+# base system every Debian has (Essential or Priority "required"). So an install step that is
+# missing fails here even on a machine that happens to have the program.
 import os
 import re
 import subprocess
@@ -19,8 +19,8 @@ def dpkg(*args):
 
 
 def installed():
-    """{package: (its dependencies, essential or required)} of every installed package, with
-    virtual packages pointing at their providers."""
+    # {package: (its dependencies, essential or required)} of every installed package, with
+    # virtual packages pointing at their providers.
     table = {}
     for line in dpkg("-W", "-f", "${Package}\t${Depends}, ${Pre-Depends}\t${Provides}\t"
                      "${Essential}\t${Priority}\n").splitlines():

@@ -1,13 +1,12 @@
-"""The installer, TickerSetup.exe, run silently under Wine the way an administrator would run
-it: the files in the program folder, "Path" in the ticker's key, the all-users Startup
-shortcut and the Add/Remove Programs entry; the installed ticker started through that
-shortcut, its "Help..." handed to the browser as the installed help page; an installation
-over a running ticker; and the uninstaller taking away exactly what the installer added.
-
-The uninstaller copies itself to the temporary folder and runs from there, so its own
-process ends at once; the tests wait for what it does, not for it. Every wine call runs
-under `timeout`, and the session's close() ends every program the scenario started.
-"""
+# The installer, TickerSetup.exe, run silently under Wine the way an administrator would run
+# it: the files in the program folder, "Path" in the ticker's key, the all-users Startup
+# shortcut and the Add/Remove Programs entry; the installed ticker started through that
+# shortcut, its "Help..." handed to the browser as the installed help page; an installation
+# over a running ticker; and the uninstaller taking away exactly what the installer added.
+#
+# The uninstaller copies itself to the temporary folder and runs from there, so its own
+# process ends at once; the tests wait for what it does, not for it. Every wine call runs
+# under `timeout`, and the session's close() ends every program the scenario started.
 import filecmp
 import struct
 import subprocess
@@ -38,7 +37,7 @@ WAIT = 90.0  # seconds: generous, the machine may be loaded
 
 # -- shell links ---------------------------------------------------------------------------------
 def _zero_terminated(data, at, wide):
-    """The text at data[at:] up to its terminating zero (UTF-16 when wide, else ANSI)."""
+    # The text at data[at:] up to its terminating zero (UTF-16 when wide, else ANSI).
     if not wide:
         return data[at:data.index(b"\0", at)].decode("latin-1")
     end = at
@@ -48,9 +47,9 @@ def _zero_terminated(data, at, wide):
 
 
 def read_shell_link(data):
-    """The target and the string fields of a .lnk file (the shell's binary link format: a
-    76-byte header, an optional ID list, the link info that names the target file, then
-    counted strings)."""
+    # The target and the string fields of a .lnk file (the shell's binary link format: a
+    # 76-byte header, an optional ID list, the link info that names the target file, then
+    # counted strings).
     if len(data) < 0x4C or struct.unpack_from("<I", data, 0)[0] != 0x4C:
         raise ValueError("not a shell link")
     flags = struct.unpack_from("<I", data, 0x14)[0]
@@ -78,19 +77,12 @@ def read_shell_link(data):
     return link
 
 
-def find_child(folder, name):
-    """The entry of folder whose name matches, case aside (Windows names), or None."""
-    if not folder or not folder.is_dir():
-        return None
-    for child in folder.iterdir():
-        if child.name.lower() == name.lower():
-            return child
-    return None
-
-
-def find_path(root, *names):
+def find(root, *names):
+    # The entry under root that the names lead to, case aside (Windows names), or None.
     for name in names:
-        root = find_child(root, name)
+        if not root or not root.is_dir():
+            return None
+        root = next((c for c in root.iterdir() if c.name.lower() == name.lower()), None)
     return root
 
 
@@ -98,15 +90,14 @@ class Installer(TickerTest):
     def setUp(self):
         self.assertTrue(SETUP_EXE.is_file(), f"{SETUP_EXE} was not built (makensis missing?)")
         super().setUp()
-        self.session = self.s
-        self.drive_c = self.session.prefix / "drive_c"
+        self.drive_c = self.s.prefix / "drive_c"
 
     # -- helpers -------------------------------------------------------------------------------
     def unix(self, windows_path):
-        """Where a Windows path of this prefix lies on disk, as Wine resolves it (short names
-        included); None when it names nothing."""
+        # Where a Windows path of this prefix lies on disk, as Wine resolves it (short names
+        # included); None when it names nothing.
         result = subprocess.run(["timeout", "-k", "5", "60", "winepath", "-u", windows_path],
-                                env=self.session.env, stdin=subprocess.DEVNULL,
+                                env=self.s.env, stdin=subprocess.DEVNULL,
                                 capture_output=True, text=True)
         path = Path(result.stdout.strip()) if result.returncode == 0 else None
         return path if path and path.exists() else None
@@ -117,39 +108,34 @@ class Installer(TickerTest):
 
     def install(self, folder=None):
         if folder is None:
-            result = self.session.run(SETUP_EXE, "/S", timeout=180)
+            result = self.s.run(SETUP_EXE, "/S", timeout=180)
         else:
             # "/D=" comes last and unquoted, blanks and all, as Windows passes a command line
             # on. Wine would quote an argument with blanks, so cmd hands the line over whole.
             setup = "Z:" + str(SETUP_EXE).replace("/", "\\")
             self.assertNotIn(" ", setup)
-            result = self.session.run("cmd", "/c", f"{setup} /S /D={folder}", timeout=180)
+            result = self.s.run("cmd", "/c", f"{setup} /S /D={folder}", timeout=180)
         self.assertEqual(0, result.returncode, f"setup failed: {result.stderr[-2000:]}")
         # Setup has finished when its entry is there.
-        self.assertTrue(self.session.wait_for(lambda: self.values(UNINSTALL_KEY), WAIT),
+        self.assertTrue(self.s.wait_for(lambda: self.s.registry(UNINSTALL_KEY), WAIT),
                         "setup did not finish")
 
     def folder_of(self, windows_folder):
         return self.drive_c / Path(*PureWindowsPath(windows_folder).parts[1:])
 
-    def startup_folder(self):
-        return find_path(self.drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu",
-                         "Programs", "StartUp")
-
     def programs_folder(self):
-        return find_path(self.drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu",
-                         "Programs")
+        return find(self.drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs")
+
+    def startup_folder(self):
+        return find(self.programs_folder(), "StartUp")
 
     def user_links(self):
         users = self.drive_c / "users"
         return [p for p in users.rglob("*.lnk") if "ostrivane" in p.name.lower()]
 
-    def values(self, key):
-        return self.session.registry(key)
-
     def check_installed(self, windows_folder):
-        """Everything the installer adds, for a folder given as Windows path. Returns the
-        value of "Path"."""
+        # Everything the installer adds, for a folder given as Windows path. Returns the
+        # value of "Path".
         folder = self.folder_of(windows_folder)
         self.assertTrue(folder.is_dir(), f"no folder {folder}")
         self.assertEqual(INSTALLED, {p.name for p in folder.iterdir()})
@@ -159,7 +145,7 @@ class Installer(TickerTest):
 
         # "Path": the folder, as REG_SZ, without a trailing backslash and without blanks (the
         # short form where the folder's long name has some).
-        values = self.values(SETTINGS_KEY)
+        values = self.s.registry(SETTINGS_KEY)
         self.assertIsNotNone(values, "no settings key")
         path = values["Path"]
         self.assertEqual("REG_SZ", path["type"])
@@ -168,22 +154,22 @@ class Installer(TickerTest):
         self.assertTrue(self.same_place(path["data"], folder), f"Path {path['data']!r}")
 
         # The Startup shortcut, for every user: Ticker.exe in the folder, started there.
-        link_file = find_child(self.startup_folder(), LINK_NAME)
+        link_file = find(self.startup_folder(), LINK_NAME)
         self.assertIsNotNone(link_file, "no shortcut in the all-users Startup folder")
         link = read_shell_link(link_file.read_bytes())
         self.assertTrue(link["target"] and self.same_place(link["target"], folder / "Ticker.exe"),
                         f"shortcut target {link['target']!r}")
         self.assertTrue(self.same_place(link["working_dir"], folder), link.get("working_dir"))
         self.assertEqual([], self.user_links(), "shortcuts in a user's own folders")
-        menu = find_child(self.programs_folder(), MENU_FOLDER)
+        menu = find(self.programs_folder(), MENU_FOLDER)
         self.assertIsNotNone(menu, "no Start menu folder")
         self.assertEqual({"ticker.lnk", "ticker help.lnk"},
                          {p.name.lower() for p in menu.iterdir()})
-        help_link = read_shell_link(find_child(menu, "Ticker Help.lnk").read_bytes())
+        help_link = read_shell_link(find(menu, "Ticker Help.lnk").read_bytes())
         self.assertTrue(self.same_place(help_link["target"], folder / "zrthelp.html"))
 
         # Add/Remove Programs.
-        entry = self.values(UNINSTALL_KEY)
+        entry = self.s.registry(UNINSTALL_KEY)
         self.assertIsNotNone(entry, "no Add/Remove Programs entry")
         self.assertEqual("Ostrivane Ticker", entry["DisplayName"]["data"])
         uninstaller = entry["UninstallString"]["data"]
@@ -194,12 +180,12 @@ class Installer(TickerTest):
         return path["data"]
 
     def uninstall(self, windows_folder, remaining=()):
-        """Runs the uninstaller as Add/Remove Programs would, silently, and waits until it has
-        done: the folder gone, or holding only `remaining`, and the entry gone."""
-        entry = self.values(UNINSTALL_KEY)
+        # Runs the uninstaller as Add/Remove Programs would, silently, and waits until it has
+        # done: the folder gone, or holding only `remaining`, and the entry gone.
+        entry = self.s.registry(UNINSTALL_KEY)
         command = entry["QuietUninstallString"]["data"]
         program, _, options = command[1:].partition('"')
-        result = self.session.run(program, *options.split(), timeout=120)
+        result = self.s.run(program, *options.split(), timeout=120)
         self.assertEqual(0, result.returncode, result.stderr[-2000:])
         folder = self.folder_of(windows_folder)
 
@@ -207,22 +193,22 @@ class Installer(TickerTest):
             return sorted(p.name for p in folder.iterdir()) if folder.exists() else None
 
         expected = sorted(remaining) or None
-        done = self.session.wait_for(lambda: left() == expected and
-                                     self.values(UNINSTALL_KEY) is None, WAIT, 0.5)
+        done = self.s.wait_for(lambda: left() == expected and
+                                     self.s.registry(UNINSTALL_KEY) is None, WAIT, 0.5)
         self.assertTrue(done, f"left behind: {left()}")
 
     def check_uninstalled(self, windows_folder):
         self.assertFalse(self.folder_of(windows_folder).exists())
-        self.assertIsNone(find_child(self.startup_folder(), LINK_NAME))
-        self.assertIsNone(find_child(self.programs_folder(), MENU_FOLDER))
-        self.assertIsNone(self.values(UNINSTALL_KEY))
+        self.assertIsNone(find(self.startup_folder(), LINK_NAME))
+        self.assertIsNone(find(self.programs_folder(), MENU_FOLDER))
+        self.assertIsNone(self.s.registry(UNINSTALL_KEY))
 
     def start_from_startup_link(self):
-        """Starts the ticker the way logon does: the shell opens the Startup shortcut."""
+        # Starts the ticker the way logon does: the shell opens the Startup shortcut.
         self.start_taskbar()
-        link = find_child(self.startup_folder(), LINK_NAME)
-        self.session.run("start", "/unix", link, timeout=60)
-        shown = self.session.wait_for(lambda: (self.ticker() or {}).get("visible"), WAIT)
+        link = find(self.startup_folder(), LINK_NAME)
+        self.s.run("start", "/unix", link, timeout=60)
+        shown = self.s.wait_for(lambda: (self.ticker() or {}).get("visible"), WAIT)
         self.assertTrue(shown, "the installed ticker did not come up beside the clock")
 
     # -- scenarios -----------------------------------------------------------------------------
@@ -230,19 +216,19 @@ class Installer(TickerTest):
         self.install()
         path = self.check_installed(DEFAULT_FOLDER)
         folder = self.folder_of(DEFAULT_FOLDER)
-        self.assertEqual({"Path"}, set(self.values(SETTINGS_KEY)), "the ticker has not run yet")
+        self.assertEqual({"Path"}, set(self.s.registry(SETTINGS_KEY)), "the ticker has not run yet")
 
         # The installed ticker, started through the shortcut, finds its key, seeds it with its
         # first-run choices and fetches them from the portal.
         portal = self.start_portal("--frozen")
         self.start_from_startup_link()
-        fetched = self.session.wait_for(
-            lambda: FIRST_RUN_VALUES | {"Last Stock Update"} <= set(self.values(SETTINGS_KEY)
+        fetched = self.s.wait_for(
+            lambda: FIRST_RUN_VALUES | {"Last Stock Update"} <= set(self.s.registry(SETTINGS_KEY)
                                                                     or {}), WAIT)
-        self.assertTrue(fetched, f"no content came in: {self.values(SETTINGS_KEY)}")
+        self.assertTrue(fetched, f"no content came in: {self.s.registry(SETTINGS_KEY)}")
         self.assertTrue(any(r.get("path", "").startswith("/zrt/update")
                             for r in portal.requests()), portal.requests())
-        self.assertEqual(path, self.values(SETTINGS_KEY)["Path"]["data"])
+        self.assertEqual(path, self.s.registry(SETTINGS_KEY)["Path"]["data"])
 
         # "Help..." hands the installed page to the browser.
         self.start_browser("--netscape")
@@ -259,9 +245,9 @@ class Installer(TickerTest):
         # its icons back), takes away what was installed and "Path", and keeps the settings.
         self.uninstall(DEFAULT_FOLDER)
         self.check_uninstalled(DEFAULT_FOLDER)
-        self.assertEqual([], self.session.windows("Ticker"))
+        self.assertEqual([], self.s.windows("Ticker"))
         self.assertEqual(self.base_icons, self.icon_count())
-        kept = self.values(SETTINGS_KEY)
+        kept = self.s.registry(SETTINGS_KEY)
         self.assertIsNotNone(kept, "the user's settings went with the program")
         self.assertEqual(FIRST_RUN_VALUES | {"Last Stock Update"}, set(kept))
 
@@ -285,33 +271,33 @@ class Installer(TickerTest):
         # maker's key goes as well. The folder above stays as it was.
         self.uninstall(chosen)
         self.check_uninstalled(chosen)
-        self.assertIsNone(self.values(SETTINGS_KEY))
-        self.assertIsNone(self.values(MAKER_KEY))
+        self.assertIsNone(self.s.registry(SETTINGS_KEY))
+        self.assertIsNone(self.s.registry(MAKER_KEY))
         self.assertEqual(["readme.txt"], [p.name for p in theirs.parent.iterdir()])
 
     def test_installing_again_closes_the_running_ticker_and_keeps_the_settings(self):
         self.install()
         self.start_from_startup_link()
-        self.session.reg_add(SETTINGS_KEY, "Stock Symbols", "IBM+MSFT", "REG_SZ")
-        self.assertTrue(self.session.wait_for(
-            lambda: FIRST_RUN_VALUES <= set(self.values(SETTINGS_KEY) or {}), WAIT))
+        self.s.reg_add(SETTINGS_KEY, "Stock Symbols", "IBM+MSFT", "REG_SZ")
+        self.assertTrue(self.s.wait_for(
+            lambda: FIRST_RUN_VALUES <= set(self.s.registry(SETTINGS_KEY) or {}), WAIT))
         # A file in the folder that is not the installer's.
         notes = self.folder_of(DEFAULT_FOLDER) / "notes.txt"
         notes.write_text("mine\n")
 
         self.install()
-        self.assertTrue(self.session.wait_for(lambda: not self.session.windows("Ticker"), WAIT),
+        self.assertTrue(self.s.wait_for(lambda: not self.s.windows("Ticker"), WAIT),
                         "the running ticker was not closed")
         self.assertEqual(self.base_icons, self.icon_count())
-        values = self.values(SETTINGS_KEY)
+        values = self.s.registry(SETTINGS_KEY)
         self.assertEqual("IBM+MSFT", values["Stock Symbols"]["data"])
         self.assertTrue(FIRST_RUN_VALUES <= set(values))
 
         # The uninstaller leaves the user's file, and so the folder.
         self.uninstall(DEFAULT_FOLDER, remaining={"notes.txt"})
         self.assertEqual("mine\n", notes.read_text())
-        self.assertIsNone(find_child(self.startup_folder(), LINK_NAME))
-        self.assertNotIn("Path", self.values(SETTINGS_KEY))
+        self.assertIsNone(find(self.startup_folder(), LINK_NAME))
+        self.assertNotIn("Path", self.s.registry(SETTINGS_KEY))
 
 
 if __name__ == "__main__":

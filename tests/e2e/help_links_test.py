@@ -1,10 +1,9 @@
-"""The help page that the installer puts beside the ticker: every link inside it reaches an
-anchor that exists, every local file it names (pictures, other pages) is there and is
-installed with it, nothing points at a fixed place on some disk, and the contents list every
-section. Runs natively; no Wine needed.
-
-    help_links_test.py [PAGE]      (default: installer/zrthelp.html)
-"""
+# The help page that the installer puts beside the ticker: every link inside it reaches an
+# anchor that exists, every local file it names (pictures, other pages) is there and is
+# installed with it, nothing points at a fixed place on some disk, and the contents list every
+# section. Runs natively; no Wine needed.
+#
+#     help_links_test.py [PAGE]      (default: installer/zrthelp.html)
 import re
 import sys
 import unittest
@@ -18,7 +17,7 @@ INSTALLER_SCRIPT = PAGE.parent / "ticker.nsi"
 
 
 class PageReader(HTMLParser):
-    """Collects anchors, references and the section headings with the anchors inside them."""
+    # Collects anchors, references and the section headings with the anchors inside them.
 
     def __init__(self):
         super().__init__(convert_charrefs=True)
@@ -54,7 +53,7 @@ def read(page):
 
 
 def check_reference(page, anchor_names, value):
-    """What is wrong with one reference of page, or None when it resolves."""
+    # What is wrong with one reference of page, or None when it resolves.
     if not value.strip():
         return "empty"
     parts = urlsplit(value)

@@ -1,11 +1,10 @@
-"""Names the scenarios share. The ticker's own numbers are read from the headers that define
-them, so a test and the program cannot disagree: command and control ids (src/res/resource.h),
-the ticker's messages (src/base/messages.h) and the taskbar stand-in's test messages
-(tools/taskbar/taskbar_standin.h). The system's numbers follow below them.
-
-    from names import KEY, ids
-    session.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-"""
+# Names the scenarios share. The ticker's own numbers are read from the headers that define
+# them, so a test and the program cannot disagree: command and control ids (src/res/resource.h),
+# the ticker's messages (src/base/messages.h) and the taskbar stand-in's test messages
+# (tools/taskbar/taskbar_standin.h). The system's numbers follow below them.
+#
+#     from names import KEY, ids
+#     session.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
 import re
 from pathlib import Path
 from types import SimpleNamespace
@@ -15,8 +14,8 @@ KEY = r"HKLM\SOFTWARE\Ostrivane\Ticker"
 
 
 def _read(*headers, **known):
-    """NAME -> value of every `#define NAME number` and `NAME = expression` (enum entries and
-    constants) whose expression uses numbers and names defined before it."""
+    # NAME -> value of every `#define NAME number` and `NAME = expression` (enum entries and
+    # constants) whose expression uses numbers and names defined before it.
     for header in headers:
         text = re.sub(r"//[^\n]*", "", (ROOT / header).read_text())
         for name, expr in re.findall(r"#define\s+(\w+)\s+\(?(-?\w+)\)?", text) + re.findall(

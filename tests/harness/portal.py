@@ -1,6 +1,6 @@
-"""The one way a test or the demo starts a web server: the portal server (tools/portal) on a
-port of its own choice, or, given `answer`, a little server of the test's own with the same
-face. Either is stopped by stop() and in any case by the session's close()."""
+# The one way a test or the demo starts a web server: the portal server (tools/portal) on a
+# port of its own choice, or, given `answer`, a little server of the test's own with the same
+# face. Either is stopped by stop() and in any case by the session's close().
 import json
 import re
 import subprocess
@@ -14,14 +14,14 @@ PORTAL_EXE = winetest.BUILD / "tools" / "portal" / "portal"
 
 
 class Portal:
-    """One web server run. Options are the portal's own (`--frozen`, `--raw-reply FILE`, ...).
-
-    answer(request) -> (status, body bytes), called on a thread of its own for every request
-    (a dict like the portal's log lines: method, target, path, query, host, headers), makes it
-    the test's own server instead; it may wait before it answers, and a body that is not bytes
-    but an iterable of byte pieces is sent piece by piece as it yields them, with no length,
-    until it ends or the client goes. requests() lists what came, in the portal's log format
-    either way; proxy is the http_proxy value that routes here."""
+    # One web server run. Options are the portal's own (`--frozen`, `--raw-reply FILE`, ...).
+    #
+    # answer(request) -> (status, body bytes), called on a thread of its own for every request
+    # (a dict like the portal's log lines: method, target, path, query, host, headers), makes it
+    # the test's own server instead; it may wait before it answers, and a body that is not bytes
+    # but an iterable of byte pieces is sent piece by piece as it yields them, with no length,
+    # until it ends or the client goes. requests() lists what came, in the portal's log format
+    # either way; proxy is the http_proxy value that routes here.
 
     def __init__(self, session, name="portal", *options, port=0, bind="127.0.0.1", answer=None):
         self.session, self.proc, self.server = session, None, None
@@ -92,5 +92,5 @@ class Portal:
 
     @property
     def proxy(self):
-        """The value of http_proxy that routes the ticker's requests here."""
+        # The value of http_proxy that routes the ticker's requests here.
         return f"http://127.0.0.1:{self.port}"

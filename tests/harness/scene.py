@@ -1,11 +1,10 @@
-"""The base of the scenarios: one Wine session per test, with the taskbar stand-in and the real
-Ticker.exe in processes of their own, and what a scenario reads and does there: window rows,
-dialogs and message boxes, commands, the mouse and the keyboard, the context menu as it is
-drawn, and the browser stand-ins.
-
-Every wait polls with a generous deadline (the machine may be loaded); what must not happen
-is checked after something that would have come after it, not after a fixed sleep.
-"""
+# The base of the scenarios: one Wine session per test, with the taskbar stand-in and the real
+# Ticker.exe in processes of their own, and what a scenario reads and does there: window rows,
+# dialogs and message boxes, commands, the mouse and the keyboard, the context menu as it is
+# drawn, and the browser stand-ins.
+#
+# Every wait polls with a generous deadline (the machine may be loaded); what must not happen
+# is checked after something that would have come after it, not after a fixed sleep.
 import os
 import shutil
 import signal
@@ -40,7 +39,7 @@ class TickerTest(unittest.TestCase):
 
     # -- programs ---------------------------------------------------------------------------
     def start_portal(self, *options, name="portal", **kw):
-        """A portal (or, with answer=, a server of the test's own) that the ticker reaches."""
+        # A portal (or, with answer=, a server of the test's own) that the ticker reaches.
         portal = Portal(self.s, name, *options, **kw)
         self.s.env["http_proxy"] = portal.proxy
         return portal
@@ -52,8 +51,8 @@ class TickerTest(unittest.TestCase):
         self.base_icons = self.icon_count()
 
     def start_ticker(self, settings=None, exe=w.TICKER_EXE, wait=True):
-        """Stores settings ({name: number or text}), starts the ticker and, unless wait is
-        false, returns its process once its window is shown beside the clock."""
+        # Stores settings ({name: number or text}), starts the ticker and, unless wait is
+        # false, returns its process once its window is shown beside the clock.
         for name, value in (settings or {}).items():
             self.s.reg_add(KEY, name, value, "REG_SZ" if isinstance(value, str) else "REG_DWORD")
         proc = self.s.spawn(exe)
@@ -62,7 +61,7 @@ class TickerTest(unittest.TestCase):
         return proc
 
     def registry(self):
-        """The ticker's stored values, {name: data}."""
+        # The ticker's stored values, {name: data}.
         return {name: row["data"] for name, row in (self.s.registry(KEY) or {}).items()}
 
     # -- windows ----------------------------------------------------------------------------
@@ -71,7 +70,7 @@ class TickerTest(unittest.TestCase):
         return rows[0] if rows and "hwnd" in rows[0] else None
 
     def row(self, cls, **fields):
-        """The first window of class cls whose fields are as given, or None."""
+        # The first window of class cls whose fields are as given, or None.
         return next((r for r in self.s.windows(cls)
                      if all(r.get(k) == v for k, v in fields.items())), None)
 
@@ -81,7 +80,7 @@ class TickerTest(unittest.TestCase):
         return found
 
     def dialog(self, title, timeout=WAIT):
-        """A shown top-level dialog or message box with this caption."""
+        # A shown top-level dialog or message box with this caption.
         return self.wait_row("#32770", timeout, title=title, visible=True, depth=0)
 
     def gone(self, title, timeout=WAIT):
@@ -112,12 +111,12 @@ class TickerTest(unittest.TestCase):
         self.assertTrue(answer and answer["ok"], f"post {message:#x} to {target}: {answer}")
 
     def icon_count(self):
-        """Icons the ticker (or anyone) added to the notification area with Shell_NotifyIcon."""
+        # Icons the ticker (or anyone) added to the notification area with Shell_NotifyIcon.
         return self.send("class:Shell_TrayWnd", ids.WM_TASKBAR_ICON_COUNT, 1)
 
     # -- mouse and keyboard -----------------------------------------------------------------
     def mouse(self, action, x=None, y=None):
-        """Real mouse input at a client point of the ticker (x < 0 counts from its right)."""
+        # Real mouse input at a client point of the ticker (x < 0 counts from its right).
         args = [action]
         if x is not None:
             left, top, right, _ = self.ticker()["rect"]
@@ -131,13 +130,13 @@ class TickerTest(unittest.TestCase):
         self.assertEqual(0, code, rows)
 
     def keys(self, *args):
-        """Real keyboard input through the X server, to the window that has the focus."""
+        # Real keyboard input through the X server, to the window that has the focus.
         subprocess.run(["xdotool", *args], env=self.s.env, timeout=60, check=True)
 
     def type_into(self, row, text):
-        """Replaces the text of an edit box by typing, so the box's own rules apply. The click
-        that gives it the focus alternates between two points, so that two in a row never make
-        a double click."""
+        # Replaces the text of an edit box by typing, so the box's own rules apply. The click
+        # that gives it the focus alternates between two points, so that two in a row never make
+        # a double click.
         x0, y0, x1, y1 = row["rect"]
         self._left = not getattr(self, "_left", False)
         x = x0 + (x1 - x0) // 3 if self._left else x1 - (x1 - x0) // 3
@@ -149,7 +148,7 @@ class TickerTest(unittest.TestCase):
 
     # -- the context menu, read from the screen ---------------------------------------------
     def open_menu(self, x=120, y=8):
-        """Right click on the ticker; returns {item name: {"enabled", "checked", "screen"}}."""
+        # Right click on the ticker; returns {item name: {"enabled", "checked", "screen"}}.
         self.mouse("rclick", x, y)
         self.s.probe("mouse", "move", 3, 3)  # off the menu: no item highlighted
         items = self.s.wait_for(self._read_menu, WAIT)
@@ -181,7 +180,7 @@ class TickerTest(unittest.TestCase):
 
     # -- the browser stand-ins --------------------------------------------------------------
     def start_browser(self, *services):
-        """Browser.exe serving the given DDE services ("--netscape", "--iexplore")."""
+        # Browser.exe serving the given DDE services ("--netscape", "--iexplore").
         start = len(self.dde_lines())
         self.browser = self.s.spawn(BROWSER_EXE, *services, "--log", self.dde_log)
         self.assertTrue(self.s.wait_for(
@@ -197,8 +196,8 @@ class TickerTest(unittest.TestCase):
             else []
 
     def dde_requests(self, count=None):
-        """Every DDE request the stand-in received, (service, topic, item); with count, once
-        there are at least that many."""
+        # Every DDE request the stand-in received, (service, topic, item); with count, once
+        # there are at least that many.
         def got():
             return [tuple(l.split("\t")[1:4]) for l in self.dde_lines()
                     if l.startswith("request\t")]
@@ -208,8 +207,8 @@ class TickerTest(unittest.TestCase):
         return got()
 
     def install_recorder(self, arguments):
-        """Registers a private copy of Recorder.exe as the http open command; returns the
-        Windows path of the copy and the log it writes."""
+        # Registers a private copy of Recorder.exe as the http open command; returns the
+        # Windows path of the copy and the log it writes.
         folder = self.s.work / "recorder"
         folder.mkdir(exist_ok=True)
         shutil.copyfile(RECORDER_EXE, folder / "Recorder.exe")
@@ -219,9 +218,9 @@ class TickerTest(unittest.TestCase):
 
 
 def menu_items(region):
-    """The text rows of a drawn pop-up menu. Ink is any pixel darker than the separators' grey;
-    an item's text is enabled when it holds black, grayed when its darkest ink is grey. A check
-    mark is ink left of where the first item's text begins."""
+    # The text rows of a drawn pop-up menu. Ink is any pixel darker than the separators' grey;
+    # an item's text is enabled when it holds black, grayed when its darkest ink is grey. A check
+    # mark is ink left of where the first item's text begins.
     margin, width = 3, region.width
     bands = []
     for y in range(margin, region.height - margin):

@@ -1,12 +1,12 @@
-"""Reading the screen: a region's pixels from a screenshot or from the session's screen now,
-how far its content moved between two pictures, and which colours it holds. ImageMagick does
-the decoding; the arithmetic is plain Python."""
+# Reading the screen: a region's pixels from a screenshot or from the session's screen now,
+# how far its content moved between two pictures, and which colours it holds. ImageMagick does
+# the decoding; the arithmetic is plain Python.
 import subprocess
 from collections import Counter
 
 
 class Region:
-    """An RGB rectangle of a picture: a screenshot file, or the screen of a WineSession now."""
+    # An RGB rectangle of a picture: a screenshot file, or the screen of a WineSession now.
 
     def __init__(self, picture, x, y, width, height):
         source, data = str(picture), None
@@ -26,13 +26,13 @@ class Region:
         return tuple(self.raw[i:i + 3])
 
     def colors(self):
-        """Counter of (r, g, b) over the region."""
+        # Counter of (r, g, b) over the region.
         return Counter(zip(self.raw[0::3], self.raw[1::3], self.raw[2::3]))
 
 
 def leftward_shift(before, after, max_shift):
-    """How many pixels the content of `before` moved left to give `after`: the shift with the
-    smallest mean difference over the overlapping columns."""
+    # How many pixels the content of `before` moved left to give `after`: the shift with the
+    # smallest mean difference over the overlapping columns.
     w, h = before.width, before.height
     best, best_cost = 0, None
     for s in range(0, max_shift + 1):

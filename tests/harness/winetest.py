@@ -1,13 +1,12 @@
-"""Harness for tests that run our Windows programs under Wine.
-
-Each session gets a private Wine prefix (a hard-linked copy of the template prefix that the
-`wine_prefix` fixture makes once per build; registry files are real copies), its own Xvfb
-display and its own wineserver. Every wine call runs under `timeout`, every process the session
-starts is remembered by pid and stopped in close(), also when a test fails.
-
-Environment (set by CTest): TICKER_BUILD (the native build directory) and TICKER_WIN_BIN (the
-x86_64 Windows build directory).
-"""
+# Harness for tests that run our Windows programs under Wine.
+#
+# Each session gets a private Wine prefix (a hard-linked copy of the template prefix that the
+# `wine_prefix` fixture makes once per build; registry files are real copies), its own Xvfb
+# display and its own wineserver. Every wine call runs under `timeout`, every process the session
+# starts is remembered by pid and stopped in close(), also when a test fails.
+#
+# Environment (set by CTest): TICKER_BUILD (the native build directory) and TICKER_WIN_BIN (the
+# x86_64 Windows build directory).
 import contextlib
 import json
 import os
@@ -51,23 +50,24 @@ def wine_env(prefix, display=None):
     return env
 
 
+def _quiet(*cmd, env):
+    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
+    subprocess.run(cmd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, check=False)
+
+
 def make_template():
-    """Creates the template prefix once per build directory (about 10 s)."""
+    # Creates the template prefix once per build directory (about 10 s).
     stamp = TEMPLATE / ".ready"
     if stamp.exists():
         return
     shutil.rmtree(TEMPLATE, ignore_errors=True)
     env = wine_env(TEMPLATE)
-    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
-    subprocess.run(["timeout", "-k", "5", "180", "wine", "wineboot", "-i"], env=env,
-                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    _quiet("timeout", "-k", "5", "180", "wine", "wineboot", "-i", env=env)
     # Without a window manager, Wine waits about 2 s for every activated top-level window
     # to be withdrawn when it closes; unmanaged windows close at once.
-    subprocess.run(["timeout", "-k", "5", "60", "wine", "reg", "add",
-                    r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"],
-                   env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    _quiet("timeout", "-k", "5", "60", "wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver",
+           "/v", "Managed", "/d", "N", "/f", env=env)
     subprocess.run(["timeout", "60", "wineserver", "-w"], env=env, check=False)
     if not (TEMPLATE / "system.reg").exists():
         raise RuntimeError("wineboot did not make a prefix")
@@ -83,8 +83,8 @@ def _free_display():
 
 class WineSession:
     def __init__(self, name, display=True):
-        """display: True for a private Xvfb display, a display name (":0") to use that one,
-        or False for none."""
+        # display: True for a private Xvfb display, a display name (":0") to use that one,
+        # or False for none.
         self.name = name
         self.work = BUILD / "e2e-work" / name
         shutil.rmtree(self.work, ignore_errors=True)
@@ -136,17 +136,14 @@ class WineSession:
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                   start_new_session=True)
         server.wait(timeout=30)
-        subprocess.run(["timeout", "-k", "5", "120", "wine", "wineboot"], env=self.env,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, check=False)
+        _quiet("timeout", "-k", "5", "120", "wine", "wineboot", env=self.env)
 
     # -- running programs ---------------------------------------------------------------------
     def run(self, exe, *args, timeout=30, check=False):
-        """Runs a Windows program to its end; returns the CompletedProcess (text output).
-
-        The output goes through files, not pipes: a Wine process that the program happens to
-        start (the desktop, a service) would inherit a pipe and keep it open for its whole life.
-        """
+        # Runs a Windows program to its end; returns the CompletedProcess (text output).
+        #
+        # The output goes through files, not pipes: a Wine process that the program happens to
+        # start (the desktop, a service) would inherit a pipe and keep it open for its whole life.
         cmd = ["timeout", "-k", "5", str(timeout), "wine", str(exe), *map(str, args)]
         self._runs += 1
         out_path = self.work / f".run{self._runs}.out"
@@ -164,8 +161,8 @@ class WineSession:
         return result
 
     def spawn(self, exe, *args, timeout=600, log=None):
-        """Starts a Windows program in the background; close() stops it. Its output (Wine's
-        own messages included) goes to log, by default a file of its own in the work folder."""
+        # Starts a Windows program in the background; close() stops it. Its output (Wine's
+        # own messages included) goes to log, by default a file of its own in the work folder.
         if log is None:
             log = self.work / f"{Path(exe).stem}-{len(self._procs)}.log"
         with open(log, "ab") as out:  # the child keeps its own copy
@@ -178,8 +175,8 @@ class WineSession:
         return proc
 
     def state_of(self, proc):
-        """What a started program is up to, for a failure's message: whether it still runs,
-        the end of its output and the top-level windows of the session."""
+        # What a started program is up to, for a failure's message: whether it still runs,
+        # the end of its output and the top-level windows of the session.
         code = proc.poll()
         try:
             output = proc.log.read_text(errors="replace")[-1500:]
@@ -190,11 +187,11 @@ class WineSession:
                 f"output: {output!r}; top-level windows: {tops}")
 
     def on_close(self, stop):
-        """Has close() call stop() first, for what the session did not start as a process."""
+        # Has close() call stop() first, for what the session did not start as a process.
         self._closers.append(stop)
 
     def processes(self, exe_name):
-        """Linux pids of this session's running Wine programs named exe_name ("Ticker.exe")."""
+        # Linux pids of this session's running Wine programs named exe_name ("Ticker.exe").
         found = []
         for entry in Path("/proc").iterdir():
             try:
@@ -209,7 +206,7 @@ class WineSession:
         return found
 
     def spawn_native(self, *cmd, log=None, **kw):
-        """Starts a native helper (a server) in the background; close() stops it."""
+        # Starts a native helper (a server) in the background; close() stops it.
         out = open(log, "ab") if log else subprocess.DEVNULL
         proc = subprocess.Popen([str(c) for c in cmd], stdin=subprocess.DEVNULL, stdout=out,
                                 stderr=subprocess.STDOUT, start_new_session=True, **kw)
@@ -219,13 +216,13 @@ class WineSession:
         return proc
 
     def probe(self, *args, timeout=60):
-        """Has the probe run one command; returns its JSON lines as dicts and its exit code.
-
-        One probe process ("Probe serve") answers every command of the session, one at a time:
-        a Wine process costs about half a second to start on a loaded machine. Its output goes
-        through a pipe that nothing but it may hold, so it is started once the session's own
-        Wine services run. A probe that does not answer in time is stopped, and the next
-        command starts another."""
+        # Has the probe run one command; returns its JSON lines as dicts and its exit code.
+        #
+        # One probe process ("Probe serve") answers every command of the session, one at a time:
+        # a Wine process costs about half a second to start on a loaded machine. Its output goes
+        # through a pipe that nothing but it may hold, so it is started once the session's own
+        # Wine services run. A probe that does not answer in time is stopped, and the next
+        # command starts another.
         with self._probe_lock:
             if not self._probe or self._probe.poll() is not None:
                 self._probe = subprocess.Popen(
@@ -258,20 +255,20 @@ class WineSession:
             return rows, 1
 
     def windows(self, cls=None):
-        """The window tree as dicts (Probe tree), optionally only the windows of one class."""
+        # The window tree as dicts (Probe tree), optionally only the windows of one class.
         rows = self.probe("tree")[0]
         return [r for r in rows if cls is None or r["class"] == cls]
 
     def send(self, target, message, wparam=0, lparam=0, post=False):
-        """Sends (or posts) a message; target is a hex handle or "class:NAME". Returns the
-        probe's answer (a dict with "ok" and "result") or None."""
+        # Sends (or posts) a message; target is a hex handle or "class:NAME". Returns the
+        # probe's answer (a dict with "ok" and "result") or None.
         rows, _ = self.probe("post" if post else "send", target, message, wparam, lparam)
         return rows[0] if rows else None
 
     @contextlib.contextmanager
     def window_counts(self, cls):
-        """While the block runs, counts the windows of class cls as often as the probe can
-        look; yields the list the counts go to (complete once the block has ended)."""
+        # While the block runs, counts the windows of class cls as often as the probe can
+        # look; yields the list the counts go to (complete once the block has ended).
         counts, stop = [], threading.Event()
 
         def watch():
@@ -293,13 +290,13 @@ class WineSession:
                           timeout=timeout_ms // 1000 + 30)[1] == 0
 
     def text(self, target):
-        """What a control holds now: {"text": its WM_GETTEXT text (an edit box's, not its
-        creation title), "items": the entries of a list box}, or None."""
+        # What a control holds now: {"text": its WM_GETTEXT text (an edit box's, not its
+        # creation title), "items": the entries of a list box}, or None.
         rows, code = self.probe("text", target)
         return rows[0] if code == 0 else None
 
     def registry(self, key):
-        """Values of a registry key as {name: row}; row has type, length and data."""
+        # Values of a registry key as {name: row}; row has type, length and data.
         rows, code = self.probe("reg", key)
         return {r["name"]: r for r in rows if "name" in r} if code == 0 else None
 
@@ -320,7 +317,7 @@ class WineSession:
         return path
 
     def wait_for(self, predicate, timeout=10.0, interval=0.2):
-        """Polls predicate() until it returns a true value; returns that value or None."""
+        # Polls predicate() until it returns a true value; returns that value or None.
         deadline = time.time() + timeout
         while True:
             value = predicate()
@@ -345,9 +342,7 @@ class WineSession:
                 except subprocess.TimeoutExpired:
                     os.killpg(proc.pid, signal.SIGKILL)
                     proc.wait()
-            subprocess.run(["timeout", "-k", "5", "30", "wineserver", "-k"], env=self.env,
-                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
+            _quiet("timeout", "-k", "5", "30", "wineserver", "-k", env=self.env)
         finally:  # the display goes whatever went wrong before
             if self._xvfb:
                 self._xvfb.terminate()

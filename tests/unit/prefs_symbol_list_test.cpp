@@ -10,60 +10,43 @@
 
 namespace {
 
-struct AddCase {
-    const char* list;
-    const char* symbol;
-    AddResult result;
-    const char* after;
-};
-
-const AddCase kAddCases[] = {
-    {"", "IBM", AddResult::Added, "IBM"},       // no "+" before the only symbol
-    {"IBM", "IB", AddResult::Added, "IBM+IB"},  // IB is not a piece of IBM
-    {"IBM", "IBMX", AddResult::Added, "IBM+IBMX"},
-    {"^DJI+IBM+MSFT", "^DJI", AddResult::Duplicate, "^DJI+IBM+MSFT"},  // first piece
-    {"^DJI+IBM+MSFT", "IBM", AddResult::Duplicate, "^DJI+IBM+MSFT"},   // middle piece
-    {"^DJI+IBM+MSFT", "MSFT", AddResult::Duplicate, "^DJI+IBM+MSFT"},  // last piece
-    {"IBM", "ibm", AddResult::Added, "IBM+ibm"},                       // matching is case-sensitive
-    {"IBM", "", AddResult::Empty, "IBM"},
-    {"IBMX+XIBM", "IBM", AddResult::Added, "IBMX+XIBM+IBM"},
-};
-
-TEST(SymbolList, AddAppendsNewSymbolsAndIgnoresListedOnes) {
-    for (const AddCase& c : kAddCases) {
+TEST(SymbolList, AddAppendsNewSymbolsAndRemoveTakesOutOneWholePiece) {
+    struct Case {
+        const char* list;
+        char op;  // '+' Add, '-' Remove
+        const char* symbol;
+        int result;  // Add: an AddResult; Remove: whether it removed
+        const char* after;
+    };
+    const int added = int(AddResult::Added), duplicate = int(AddResult::Duplicate);
+    const Case cases[] = {
+        {"", '+', "IBM", added, "IBM"},       // no "+" before the only symbol
+        {"IBM", '+', "IB", added, "IBM+IB"},  // IB is not a piece of IBM
+        {"IBM", '+', "IBMX", added, "IBM+IBMX"},
+        {"^DJI+IBM+MSFT", '+', "^DJI", duplicate, "^DJI+IBM+MSFT"},  // first piece
+        {"^DJI+IBM+MSFT", '+', "IBM", duplicate, "^DJI+IBM+MSFT"},   // middle piece
+        {"^DJI+IBM+MSFT", '+', "MSFT", duplicate, "^DJI+IBM+MSFT"},  // last piece
+        {"IBM", '+', "ibm", added, "IBM+ibm"},                       // case-sensitive
+        {"IBM", '+', "", int(AddResult::Empty), "IBM"},
+        {"IBMX+XIBM", '+', "IBM", added, "IBMX+XIBM+IBM"},
+        {"IBMX+IBM", '-', "IBM", true, "IBMX"},  // the whole piece, not the start of IBMX
+        {"IBM+IBMX", '-', "IBM", true, "IBMX"},
+        {"A+IBM+B", '-', "IBM", true, "A+B"},
+        {"IBM", '-', "IBM", true, ""},   // the only symbol: an empty list
+        {"A+B++", '-', "B", true, "A"},  // trailing "+" are dropped
+        {"IBMX+XIBM", '-', "IBM", false, "IBMX+XIBM"},
+        {"IBM", '-', "ibm", false, "IBM"},
+        {"IBM", '-', "", false, "IBM"},
+        {"IBM+T+IBM", '-', "IBM", true, "T+IBM"},  // only the first of two equal pieces
+    };
+    for (const Case& c : cases) {
         char list[260];
         std::strcpy(list, c.list);
-        EXPECT_EQ(c.result, AddSymbol(list, sizeof list, kMaxSymbolListLength, c.symbol))
-            << c.list << " + " << c.symbol;
-        EXPECT_STREQ(c.after, list) << c.list << " + " << c.symbol;
-    }
-}
-
-struct RemoveCase {
-    const char* list;
-    const char* symbol;
-    bool removed;
-    const char* after;
-};
-
-const RemoveCase kRemoveCases[] = {
-    {"IBMX+IBM", "IBM", true, "IBMX"},  // the whole piece, not the start of IBMX
-    {"IBM+IBMX", "IBM", true, "IBMX"},
-    {"A+IBM+B", "IBM", true, "A+B"},
-    {"IBM", "IBM", true, ""},   // the only symbol: an empty list
-    {"A+B++", "B", true, "A"},  // trailing "+" are dropped
-    {"IBMX+XIBM", "IBM", false, "IBMX+XIBM"},
-    {"IBM", "ibm", false, "IBM"},
-    {"IBM", "", false, "IBM"},
-    {"IBM+T+IBM", "IBM", true, "T+IBM"},  // only the first of two equal pieces
-};
-
-TEST(SymbolList, RemoveTakesOutOneWholePiece) {
-    for (const RemoveCase& c : kRemoveCases) {
-        char list[260];
-        std::strcpy(list, c.list);
-        EXPECT_EQ(c.removed, RemoveSymbol(list, c.symbol)) << c.list << " - " << c.symbol;
-        EXPECT_STREQ(c.after, list) << c.list << " - " << c.symbol;
+        EXPECT_EQ(c.result, c.op == '+'
+                                ? int(AddSymbol(list, sizeof list, kMaxSymbolListLength, c.symbol))
+                                : int(RemoveSymbol(list, c.symbol)))
+            << c.list << c.op << c.symbol;
+        EXPECT_STREQ(c.after, list) << c.list << c.op << c.symbol;
     }
 }
 

@@ -1,13 +1,15 @@
-// The segment walk and the painter's frame walk, against the fake font (fake_font.h).
+// The segment walk, the painter's frame walk and the ruler's own rules, against the fake font
+// (fake_font.h); and, from the checks the strip fuzzers run (strip_identity.h), the kept-width
+// paths where positions are held at kStripXLimit far out, which a fuzzer seldom builds.
 #include "display/strip_frame.h"
 #include "display/strip_text.h"
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
+#include "../fuzz/strip_identity.h"
 #include "fake_font.h"
 #include "feed/content_model.h"
 
@@ -22,16 +24,16 @@ struct Palette {
 };
 const Palette kPalette;
 
-struct Seen {
-    std::string bytes;
-    bool value;
-    int32_t x;
-    int32_t y;  // frame walks only
-    uint32_t color;
-};
+// A piece as "bytes|label or value|x|colour role" (W for white), or for frames "|x,y".
+std::string Seen(const StripPiece& p, int32_t x, const std::string& y = "") {
+    const uint32_t color = PieceColor(p, kPalette.colors);
+    const std::string role = color == kUnmarkedValueColor ? "W" : std::to_string(color % 256 - 10);
+    return std::string(p.bytes, p.length) + (p.value ? "|v|" : "|l|") + std::to_string(x) +
+           (y.empty() ? "|" + role : "|" + y);
+}
 
 struct Recorder {
-    std::vector<Seen> seen;
+    std::vector<std::string> seen;
     int stopAt = -1;  // index at which reach() says no
 
     static int32_t Measure(void*, const StripPiece& p) { return FakeWidth(p); }
@@ -41,14 +43,11 @@ struct Recorder {
     static void Place(void* c, const StripPiece& p, int32_t width) {
         EXPECT_EQ(FakeWidth(p), width);
         EXPECT_EQ(0, p.bytes[p.length]);  // the segment buffer is always terminated
-        static_cast<Recorder*>(c)->seen.push_back(
-            {std::string(p.bytes, p.length), p.value, p.x, 0, PieceColor(p, kPalette.colors)});
+        static_cast<Recorder*>(c)->seen.push_back(Seen(p, p.x));
     }
     static void Draw(void* c, const StripPiece& p, int32_t x, int32_t y) {
-        static_cast<Recorder*>(c)->seen.push_back(
-            {std::string(p.bytes, p.length), p.value, x, y, PieceColor(p, kPalette.colors)});
+        static_cast<Recorder*>(c)->seen.push_back(Seen(p, x, std::to_string(y)));
     }
-
     int32_t Walk(const std::string& text, int32_t startX = 0) {
         return WalkStrip(text.c_str(), text.size() + 1, startX,
                          StripWalker{this, Measure, Reach, Place});
@@ -59,96 +58,65 @@ struct Recorder {
     }
 };
 
-TEST(StripWalk, LabelThenValueEachWithOneSpace) {
-    Recorder r;
-    EXPECT_EQ(2 * kLabelChar + 2 * kValueChar, r.Walk("A|B|"));
-    ASSERT_EQ(2u, r.seen.size());
-    EXPECT_EQ("A ", r.seen[0].bytes);
-    EXPECT_FALSE(r.seen[0].value);
-    EXPECT_EQ(0, r.seen[0].x);
-    EXPECT_EQ(kPalette.colors[kSymbolColor], r.seen[0].color);
-    EXPECT_EQ("B ", r.seen[1].bytes);
-    EXPECT_TRUE(r.seen[1].value);
-    EXPECT_EQ(2 * kLabelChar, r.seen[1].x);
-    EXPECT_EQ(kUnmarkedValueColor, r.seen[1].color);
-}
+constexpr int32_t L = kLabelChar, V = kValueChar;
+const std::string kSymbol = std::to_string(kSymbolColor), kUp = std::to_string(kQuoteUpColor);
 
-TEST(StripWalk, EmptyLabelStillTakesItsSpaceAndTheValueItsMarkerColour) {
-    Recorder r;
-    EXPECT_EQ(kLabelChar + 6 * kValueChar, r.Walk("|+1 1/2|"));
-    ASSERT_EQ(2u, r.seen.size());
-    EXPECT_EQ(" ", r.seen[0].bytes);
-    EXPECT_EQ("1 1/2 ", r.seen[1].bytes);
-    EXPECT_EQ(kPalette.colors[kQuoteUpColor], r.seen[1].color);
-}
-
-TEST(StripWalk, MarkersAreDroppedButOnlyValuesTakeTheirColour) {
-    Recorder r;
-    r.Walk("@IBM|#5 down|{News|++1|");
-    ASSERT_EQ(4u, r.seen.size());
-    EXPECT_EQ("IBM ", r.seen[0].bytes);  // label: marker dropped, colour unchanged
-    EXPECT_EQ(kPalette.colors[kSymbolColor], r.seen[0].color);
-    EXPECT_EQ("#5 down ", r.seen[1].bytes);  // no marker: white, first character kept
-    EXPECT_EQ(kUnmarkedValueColor, r.seen[1].color);
-    EXPECT_EQ("News ", r.seen[2].bytes);
-    EXPECT_FALSE(r.seen[2].value);
-    EXPECT_EQ("+1 ", r.seen[3].bytes);  // only the first marker goes
-    EXPECT_EQ(kPalette.colors[kQuoteUpColor], r.seen[3].color);
-}
-
-TEST(StripWalk, OnlySegmentsEndedByABarCount) {
-    Recorder r;
-    EXPECT_EQ(5, r.Walk("no bar at all", 5));
-    EXPECT_TRUE(r.seen.empty());
-
-    r.Walk("a|b|c|tail without bar");
-    ASSERT_EQ(3u, r.seen.size());
-    EXPECT_FALSE(r.seen[2].value);  // the third segment is a label again
-    EXPECT_EQ("c ", r.seen[2].bytes);
-    EXPECT_EQ(2 * kLabelChar + 2 * kValueChar, r.seen[2].x);
-
-    r.seen.clear();
-    r.Walk("||x|");  // empty segments keep their place in the alternation
-    ASSERT_EQ(3u, r.seen.size());
-    EXPECT_TRUE(r.seen[1].value);
-    EXPECT_EQ(kUnmarkedValueColor, r.seen[1].color);
-    EXPECT_EQ("x ", r.seen[2].bytes);
-    EXPECT_FALSE(r.seen[2].value);
+TEST(StripWalk, PiecesPlacesAndColours) {
+    struct Case {
+        std::string text;
+        int32_t startX, end;
+        std::vector<std::string> seen;
+    };
+    const Case cases[] = {
+        {"A|B|", 0, 2 * L + 2 * V, {"A |l|0|" + kSymbol, "B |v|14|W"}},
+        // An empty label still takes its space; a value takes its marker's colour.
+        {"|+1 1/2|", 0, L + 6 * V, {" |l|0|" + kSymbol, "1 1/2 |v|7|" + kUp}},
+        // Markers are dropped (only the first), but only values take their colour; a value
+        // without one is white and keeps its first character.
+        {"@IBM|#5 down|{News|++1|",
+         0,
+         9 * L + 11 * V,
+         {"IBM |l|0|" + kSymbol, "#5 down |v|28|W", "News |l|100|" + kSymbol, "+1 |v|135|" + kUp}},
+        // Only segments ended by a bar count; empty ones keep their place in the alternation.
+        {"no bar at all", 5, 5, {}},
+        {"a|b|c|tail",
+         3,
+         3 + 4 * L + 2 * V,
+         {"a |l|3|" + kSymbol, "b |v|17|W", "c |l|35|" + kSymbol}},
+        {"||x|", 0, 3 * L + V, {" |l|0|" + kSymbol, " |v|7|W", "x |l|16|" + kSymbol}},
+    };
+    for (const Case& c : cases) {
+        Recorder r;
+        EXPECT_EQ(c.end, r.Walk(c.text, c.startX)) << c.text;
+        EXPECT_EQ(c.seen, r.seen) << c.text;
+    }
 }
 
 TEST(StripWalk, ReachEndsTheWalkBeforeMeasuring) {
     Recorder r;
     r.stopAt = 1;
-    EXPECT_EQ(2 * kLabelChar, r.Walk("A|B|C|"));
+    EXPECT_EQ(2 * L, r.Walk("A|B|C|"));
     EXPECT_EQ(1u, r.seen.size());
 }
 
 TEST(StripWalk, ALongSegmentIsCutToTheSegmentBuffer) {
     Recorder r;
-    std::string text = "L|" + std::string(30000, 'v') + "|R|";
-    r.Walk(text);
+    r.Walk("L|" + std::string(30000, 'v') + "|R|");
     ASSERT_EQ(3u, r.seen.size());
-    EXPECT_EQ(kSegmentBufferSize - 1, r.seen[1].bytes.size());  // 4998 bytes and the space
-    EXPECT_EQ(' ', r.seen[1].bytes.back());
-    EXPECT_EQ("R ", r.seen[2].bytes);  // the walk goes on after the cut segment
-    EXPECT_EQ(2 * kLabelChar + int32_t(kSegmentBufferSize - 1) * kValueChar, r.seen[2].x);
+    // 4998 bytes and the space, and the walk goes on after the cut segment.
+    EXPECT_EQ(std::string(kSegmentTextMax, 'v') + " |v|14|W", r.seen[1]);
+    EXPECT_EQ("R |l|" + std::to_string(2 * L + int32_t(kSegmentBufferSize - 1) * V) + "|" + kSymbol,
+              r.seen[2]);
 }
 
-TEST(StripWalk, NeverReadsPastTheGivenSize) {
+TEST(StripWalk, BoundedInItsBufferAndItsPositions) {
     // A full buffer of bars without a zero byte: every byte is a segment end, nothing more.
     std::vector<char> bars(kDisplayTextSize, '|');
-    int count = 0;
-    auto measure = [](void* c, const StripPiece&) {
-        ++*static_cast<int*>(c);
-        return int32_t{1};
-    };
-    EXPECT_EQ(kDisplayTextSize, WalkStrip(bars.data(), bars.size(), 0,
-                                          StripWalker{&count, measure, nullptr, nullptr}));
-    EXPECT_EQ(kDisplayTextSize, count);
-    EXPECT_EQ(0, WalkStrip(nullptr, 10, 0, StripWalker{&count, measure, nullptr, nullptr}));
-}
-
-TEST(StripWalk, PositionsStayBoundedWhateverTheMeasurementSays) {
+    auto one = [](void*, const StripPiece&) { return int32_t{1}; };
+    EXPECT_EQ(kDisplayTextSize,
+              WalkStrip(bars.data(), bars.size(), 0, StripWalker{nullptr, one, nullptr, nullptr}));
+    EXPECT_EQ(0, WalkStrip(nullptr, 10, 0, StripWalker{nullptr, one, nullptr, nullptr}));
+    // Whatever the measurement says, positions stay between startX and kStripXLimit.
     auto huge = [](void*, const StripPiece&) { return int32_t{0x7fffffff}; };
     auto negative = [](void*, const StripPiece&) { return int32_t{-50}; };
     EXPECT_EQ(kStripXLimit,
@@ -156,31 +124,20 @@ TEST(StripWalk, PositionsStayBoundedWhateverTheMeasurementSays) {
     EXPECT_EQ(3, WalkStrip("a|b|c|", 7, 3, StripWalker{nullptr, negative, nullptr, nullptr}));
 }
 
-TEST(StripFrame, SegmentsGoFromTheMarginLabelsAtTopValuesThreeLower) {
+TEST(StripFrame, FromTheMarginLabelsAtTopValuesThreeLowerUpToTheWindowsEdge) {
     Recorder r;
     EXPECT_EQ(3, r.Frame("A|+B|C|", 11, 20, 500));
-    ASSERT_EQ(3u, r.seen.size());
-    EXPECT_EQ(11 - 20, r.seen[0].x);  // left of the window: still drawn, clipped later
-    EXPECT_EQ(0, r.seen[0].y);
-    EXPECT_EQ(11 - 20 + 2 * kLabelChar, r.seen[1].x);
-    EXPECT_EQ(kValueDrop, r.seen[1].y);
-    EXPECT_EQ(kPalette.colors[kQuoteUpColor], r.seen[1].color);
-    EXPECT_EQ(0, r.seen[2].y);
-    EXPECT_EQ(11 + 4 * kLabelChar + 2 * kValueChar, PenX.load());
+    // Left of the window still drawn (clipped later), so that the pen is right.
+    EXPECT_EQ((std::vector<std::string>{"A |l|-9|0", "B |v|5|3", "C |l|23|0"}), r.seen);
+    EXPECT_EQ(11 + 4 * L + 2 * V, PenX.load());
     EXPECT_EQ(kValueDrop, PenY.load());  // a value comes next
-}
 
-TEST(StripFrame, DrawingStopsAtTheFirstSegmentRightOfTheWindow) {
-    Recorder r;
     // "AAAA " ends at 11 + 35 = 46: the next segment starts exactly at a 46-pixel-wide
     // window's edge and is drawn; in a 45-pixel window it is not.
     EXPECT_EQ(2, r.Frame("AAAA|B|C|", 11, 0, 46));
-    r.seen.clear();
     EXPECT_EQ(1, r.Frame("AAAA|B|C|", 11, 0, 45));
-    EXPECT_EQ(11 + 5 * kLabelChar, PenX.load());
+    EXPECT_EQ(11 + 5 * L, PenX.load());
     EXPECT_EQ(kValueDrop, PenY.load());
-
-    r.seen.clear();
     EXPECT_EQ(0, r.Frame("", 0, 0, 600));  // empty text: nothing drawn, pen at the margin
     EXPECT_EQ(0, PenX.load());
     EXPECT_EQ(0, PenY.load());
@@ -188,20 +145,68 @@ TEST(StripFrame, DrawingStopsAtTheFirstSegmentRightOfTheWindow) {
 
 TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     WrapWidth = 100;
-    ScrollForward = 1;
-    ScrollOffset = 50;
-    AdvanceScroll();
-    EXPECT_EQ(51, ScrollOffset.load());
-    ScrollOffset = 100;  // WrapWidth + 1 comes back to 1
-    AdvanceScroll();
-    EXPECT_EQ(1, ScrollOffset.load());
-    ScrollForward = 0;
-    ScrollOffset = 0;
-    AdvanceScroll();
-    EXPECT_EQ(99, ScrollOffset.load());
+    struct Step {
+        int forward;
+        int32_t from, to;
+    };
+    // Backward from 0 wraps to WrapWidth - 1; forward from WrapWidth to 1.
+    for (const Step& s : {Step{1, 50, 51}, Step{1, 100, 1}, Step{0, 0, 99}, Step{0, 50, 49}}) {
+        ScrollForward = s.forward;
+        ScrollOffset = s.from;
+        AdvanceScroll();
+        EXPECT_EQ(s.to, ScrollOffset.load()) << s.from;
+    }
     ScrollForward = 1;
     ScrollOffset = 0;
     WrapWidth = 0;
+}
+
+TEST(StripRuler, MeasuresEachPieceOnceLabelsThenValuesPerBatchUntilForgotten) {
+    struct Order {
+        std::vector<int> indexes;
+        static int32_t Measure(void* c, const StripPiece& p) {
+            static_cast<Order*>(c)->indexes.push_back(p.index);
+            return 10;
+        }
+    } order;
+    StripRuler ruler;
+    ruler.SetText("a|b|c|d|e|f|g|", 15);
+    for (size_t end : {5, 5, 99}) ruler.MeasureTo(end, PieceMeasure{&order, Order::Measure});
+    EXPECT_EQ((std::vector<int>{0, 2, 4, 1, 3, 6, 5}), order.indexes);
+    EXPECT_EQ(70, ruler.X(7, 0));
+    EXPECT_FALSE(ruler.SetText("a|b|c|d|e|f|g|", 15));
+    ruler.ForgetWidths();
+    EXPECT_EQ(0u, ruler.MeasuredCount());
+    EXPECT_TRUE(ruler.SetText(nullptr, 10));  // null reads as empty
+    EXPECT_EQ(0u, ruler.SegmentCount());
+    EXPECT_EQ(7, ruler.X(0, 7));
+}
+
+// The far end of a strip wider than kStripXLimit, which only enormous widths reach: where the
+// walk holds positions at the limit, the ruler ends where the walk ends, and pieces that still
+// show are drawn where the walk draws them.
+TEST(StripRuler, PositionsHeldAtTheLimitAreThoseOfTheWalk) {
+    using namespace strip_identity;
+    auto named = [](int64_t width) { return "\x01" + std::to_string(width); };
+    const std::string wide = named(kStripXLimit - 1);
+    const std::string texts[] = {wide + "|x|", "a|" + wide + "|b|" + wide + "|c|",
+                                 named(1073741000) + "|" + named(5000) + "|z|",
+                                 named(-70) + "|" + named(2147483647) + "|y|"};
+    for (const std::string& text : texts) {
+        StripRuler ruler;
+        ruler.SetText(text.c_str(), text.size() + 1);
+        Drawing fast;
+        for (int32_t offset : {kStripXLimit + 5, kStripXLimit + 1, kStripXLimit - 600, 2000000000,
+                               kStripXLimit - 1073741000 + 200, 0}) {
+            for (int32_t ink : {0, 3}) {
+                const Frame f{0, offset, 600, FrameView{1, 523, ink, ink}};
+                EXPECT_EQ("", FrameDiffers(ruler, text.c_str(), text.size() + 1, f, fast))
+                    << text.substr(1, 12) << " offset " << offset;
+            }
+        }
+        for (int32_t startX : {0, -40, kStripXLimit - 3})
+            EXPECT_EQ("", RulerDiffers(ruler, text.c_str(), text.size() + 1, startX));
+    }
 }
 
 }  // namespace

@@ -97,78 +97,69 @@ TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
     EXPECT_STREQ("", small);
 }
 
-TEST(UpdateRules, AProgramForThisMachineIsAccepted) {
-    EXPECT_EQ(ExeVerdict::Ok, Image(ExeMachine::Amd64).Check(ExeMachine::Amd64));
-    EXPECT_EQ(ExeVerdict::Ok, Image(ExeMachine::I386).Check(ExeMachine::I386));
-    // Data after the last section (a signature, a marker) does not matter.
-    Image image(ExeMachine::Amd64);
-    image.bytes.resize(image.bytes.size() + 777, 0x5a);
-    EXPECT_EQ(ExeVerdict::Ok, image.Check(ExeMachine::Amd64));
-}
-
 TEST(UpdateRules, AProgramForTheOtherMachineIsRefused) {
-    EXPECT_EQ(ExeVerdict::WrongMachine, Image(ExeMachine::I386).Check(ExeMachine::Amd64));
-    EXPECT_EQ(ExeVerdict::WrongMachine, Image(ExeMachine::Amd64).Check(ExeMachine::I386));
-    // The right machine with the other machine's optional header is damaged.
-    Image image(ExeMachine::Amd64);
-    image.Put16(image.Opt(0), 0x10b);
-    EXPECT_EQ(ExeVerdict::BadOptionalHeader, image.Check(ExeMachine::Amd64));
+    for (auto [built, wanted] : {std::pair{ExeMachine::Amd64, ExeMachine::I386},
+                                 std::pair{ExeMachine::I386, ExeMachine::Amd64}}) {
+        EXPECT_EQ(ExeVerdict::Ok, Image(built).Check(built));
+        EXPECT_EQ(ExeVerdict::WrongMachine, Image(built).Check(wanted));
+    }
 }
 
 TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
+    using V = ExeVerdict;
     struct Case {
         const char* what;
         std::function<void(Image&)> damage;
         ExeVerdict verdict;
     };
     const Case cases[] = {
-        {"no MZ", [](Image& i) { i.bytes[0] = 'Z'; }, ExeVerdict::NoDosHeader},
+        // Data after the last section (a signature, a marker) does not matter.
+        {"data after the sections", [](Image& i) { i.bytes.resize(i.bytes.size() + 777, 0x5a); },
+         V::Ok},
+        {"the other machine's optional header", [](Image& i) { i.Put16(i.Opt(0), 0x10b); },
+         V::BadOptionalHeader},
+        {"no MZ", [](Image& i) { i.bytes[0] = 'Z'; }, V::NoDosHeader},
         {"PE offset inside the DOS header", [](Image& i) { i.Put32(0x3c, 0x20); },
-         ExeVerdict::BadHeaderOffset},
-        {"PE offset past the file", [](Image& i) { i.Put32(0x3c, 0x7ffffff0); },
-         ExeVerdict::Truncated},
-        {"PE offset that wraps", [](Image& i) { i.Put32(0x3c, 0xfffffff0u); },
-         ExeVerdict::Truncated},
-        {"no PE signature", [](Image& i) { i.bytes[i.pe + 1] = 'X'; }, ExeVerdict::NoPeSignature},
-        {"a DLL", [](Image& i) { i.Put16(i.pe + 22, 0x2022); }, ExeVerdict::NotAProgram},
-        {"not executable", [](Image& i) { i.Put16(i.pe + 22, 0x0020); }, ExeVerdict::NotAProgram},
+         V::BadHeaderOffset},
+        {"PE offset past the file", [](Image& i) { i.Put32(0x3c, 0x7ffffff0); }, V::Truncated},
+        {"PE offset that wraps", [](Image& i) { i.Put32(0x3c, 0xfffffff0u); }, V::Truncated},
+        {"no PE signature", [](Image& i) { i.bytes[i.pe + 1] = 'X'; }, V::NoPeSignature},
+        {"a DLL", [](Image& i) { i.Put16(i.pe + 22, 0x2022); }, V::NotAProgram},
+        {"not executable", [](Image& i) { i.Put16(i.pe + 22, 0x0020); }, V::NotAProgram},
         {"optional header too short", [](Image& i) { i.Put16(i.pe + 20, 100); },
-         ExeVerdict::BadOptionalHeader},
+         V::BadOptionalHeader},
         {"optional header past the file", [](Image& i) { i.Put16(i.pe + 20, 0xfff0); },
-         ExeVerdict::Truncated},
-        {"too many directories", [](Image& i) { i.Put32(i.Opt(108), 17); },
-         ExeVerdict::BadOptionalHeader},
-        {"a console program", [](Image& i) { i.Put16(i.Opt(68), 3); }, ExeVerdict::NotGui},
-        {"a driver", [](Image& i) { i.Put16(i.Opt(68), 1); }, ExeVerdict::NotGui},
+         V::Truncated},
+        {"too many directories", [](Image& i) { i.Put32(i.Opt(108), 17); }, V::BadOptionalHeader},
+        {"a console program", [](Image& i) { i.Put16(i.Opt(68), 3); }, V::NotGui},
+        {"a driver", [](Image& i) { i.Put16(i.Opt(68), 1); }, V::NotGui},
         {"file alignment not a power of two", [](Image& i) { i.Put32(i.Opt(36), 0x300); },
-         ExeVerdict::BadAlignment},
-        {"file alignment too small", [](Image& i) { i.Put32(i.Opt(36), 0x100); },
-         ExeVerdict::BadAlignment},
+         V::BadAlignment},
+        {"file alignment too small", [](Image& i) { i.Put32(i.Opt(36), 0x100); }, V::BadAlignment},
         {"section alignment below file alignment", [](Image& i) { i.Put32(i.Opt(32), 0x100); },
-         ExeVerdict::BadAlignment},
-        {"no sections", [](Image& i) { i.Put16(i.pe + 6, 0); }, ExeVerdict::BadSections},
-        {"too many sections", [](Image& i) { i.Put16(i.pe + 6, 97); }, ExeVerdict::BadSections},
+         V::BadAlignment},
+        {"no sections", [](Image& i) { i.Put16(i.pe + 6, 0); }, V::BadSections},
+        {"too many sections", [](Image& i) { i.Put16(i.pe + 6, 97); }, V::BadSections},
         {"headers smaller than the section table", [](Image& i) { i.Put32(i.Opt(60), 0x100); },
-         ExeVerdict::BadSections},
+         V::BadSections},
         {"headers larger than the file", [](Image& i) { i.Put32(i.Opt(60), 0x10000); },
-         ExeVerdict::Truncated},
-        {"no entry point", [](Image& i) { i.Put32(i.Opt(16), 0); }, ExeVerdict::BadEntryPoint},
+         V::Truncated},
+        {"no entry point", [](Image& i) { i.Put32(i.Opt(16), 0); }, V::BadEntryPoint},
         {"entry point past the image", [](Image& i) { i.Put32(i.Opt(16), 0x9000); },
-         ExeVerdict::BadEntryPoint},
+         V::BadEntryPoint},
         {"entry point between sections", [](Image& i) { i.Put32(i.Opt(16), 0x1800); },
-         ExeVerdict::BadEntryPoint},
+         V::BadEntryPoint},
         {"sections out of order", [](Image& i) { i.Put32(i.Section(2) + 12, 0x1000); },
-         ExeVerdict::BadSections},
+         V::BadSections},
         {"a section past the image", [](Image& i) { i.Put32(i.Section(2) + 12, 0x3f00); },
-         ExeVerdict::BadSections},
+         V::BadSections},
         {"a section's data past the file", [](Image& i) { i.Put32(i.Section(1) + 20, 0x900); },
-         ExeVerdict::Truncated},
+         V::Truncated},
         {"a section's data size that wraps",
-         [](Image& i) { i.Put32(i.Section(1) + 16, 0xffffff00u); }, ExeVerdict::Truncated},
-        {"cut after the headers", [](Image& i) { i.bytes.resize(0x500); }, ExeVerdict::Truncated},
-        {"cut inside the section table", [](Image& i) { i.bytes.resize(0x1b0); },
-         ExeVerdict::Truncated},
-        {"cut inside the DOS header", [](Image& i) { i.bytes.resize(40); }, ExeVerdict::TooSmall},
+         [](Image& i) { i.Put32(i.Section(1) + 16, 0xffffff00u); }, V::Truncated},
+        {"cut after the headers", [](Image& i) { i.bytes.resize(0x500); }, V::Truncated},
+        {"cut inside the section table", [](Image& i) { i.bytes.resize(0x1b0); }, V::Truncated},
+        {"cut inside the DOS header", [](Image& i) { i.bytes.resize(40); }, V::TooSmall},
     };
     for (const Case& c : cases) {
         Image image(ExeMachine::Amd64);
@@ -176,18 +167,15 @@ TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
         EXPECT_EQ(c.verdict, image.Check(ExeMachine::Amd64)) << c.what;
         EXPECT_STRNE("", DescribeVerdict(c.verdict));
     }
-}
-
-TEST(UpdateRules, OnlyTheBytesReadAreLookedAt) {
+    // Only the bytes read are looked at. The caller read the first 0x100 bytes of a whole
+    // file: the section table lies beyond them, which says nothing about the file but is not
+    // enough to accept it. A count larger than the file is held to the file.
     Image image(ExeMachine::Amd64);
-    // The caller read only the first 0x100 bytes of a whole file: the section table lies
-    // beyond them, which says nothing about the file but is not enough to accept it.
-    EXPECT_EQ(ExeVerdict::BadHeaderOffset,
+    EXPECT_EQ(V::BadHeaderOffset,
               CheckExecutable(image.bytes.data(), 0x100, image.bytes.size(), ExeMachine::Amd64));
-    // A count larger than the file is held to the file.
-    EXPECT_EQ(ExeVerdict::TooSmall,
+    EXPECT_EQ(V::TooSmall,
               CheckExecutable(image.bytes.data(), image.bytes.size(), 10, ExeMachine::Amd64));
-    EXPECT_EQ(ExeVerdict::TooSmall, CheckExecutable(nullptr, 0, 0, ExeMachine::Amd64));
+    EXPECT_EQ(V::TooSmall, CheckExecutable(nullptr, 0, 0, ExeMachine::Amd64));
 }
 
 TEST(UpdateRules, JunkIsNeverAProgram) {

@@ -47,11 +47,9 @@ class ChromeButtons : public testing::Test {
         LogoState = SearchState = ExpandState = NextTopicState = 1;
         window_ =
             gdi_test::TestWindow("ChromeButtonsTest", 40, 40, kWidth, kHeight, ChromeTestProc);
-        ASSERT_TRUE(window_);
-        RECT rc;
+        RECT rc{};
         GetClientRect(window_, &rc);
-        ASSERT_EQ(kWidth, rc.right);
-        ASSERT_EQ(kHeight, rc.bottom);
+        ASSERT_TRUE(rc.right == kWidth && rc.bottom == kHeight);
     }
     void TearDown() override {
         if (GetCapture() == window_) ReleaseCapture();
@@ -71,13 +69,12 @@ class ChromeButtons : public testing::Test {
         return gdi_test::ReadWindow(window_, kWidth, kHeight);
     }
 
-    // Takes the posted "Next Topic" jump off the queue, if there is one.
-    bool TakeTopicJump(WPARAM* wParam, LPARAM* lParam) {
-        MSG msg;
-        if (!PeekMessageA(&msg, window_, WM_HSCROLL, WM_HSCROLL, PM_REMOVE)) return false;
-        *wParam = msg.wParam;
-        *lParam = msg.lParam;
-        return true;
+    // The "Next Topic" jumps posted so far, taken off the queue, as (wParam, lParam).
+    std::vector<std::pair<WPARAM, LPARAM>> TopicJumps() {
+        std::vector<std::pair<WPARAM, LPARAM>> jumps;
+        for (MSG msg; PeekMessageA(&msg, window_, WM_HSCROLL, WM_HSCROLL, PM_REMOVE);)
+            jumps.push_back({msg.wParam, msg.lParam});
+        return jumps;
     }
 
     HWND window_ = nullptr;
@@ -116,17 +113,12 @@ TEST_F(ChromeButtons, NextTopicArrowAndFrameMoveOnePixelWhileHeldAndReleasePosts
     EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), held.At(2, 10));  // ...with shadow inside it
     EXPECT_EQ(GetSysColor(COLOR_BTNHIGHLIGHT), held.At(3, kHeight - 3));  // light bottom
 
-    WPARAM wParam;
-    LPARAM lParam;
-    ASSERT_FALSE(TakeTopicJump(&wParam, &lParam));  // nothing before the release
-    TopicCounter = 65535;                           // the request number wraps in 16 bits
+    EXPECT_TRUE(TopicJumps().empty());  // nothing before the release
+    TopicCounter = 65535;               // the request number wraps in 16 bits
     Send(WM_LBUTTONUP, 4, 14, 0);
     EXPECT_NE(window_, GetCapture());
-    ASSERT_TRUE(TakeTopicJump(&wParam, &lParam));
-    EXPECT_EQ(SB_ENDSCROLL, LOWORD(wParam));
-    EXPECT_EQ(0, HIWORD(wParam));
-    EXPECT_EQ(0, lParam);
-    EXPECT_FALSE(TakeTopicJump(&wParam, &lParam));  // exactly one
+    // Exactly one jump, asked as the end of a scroll at position 0.
+    EXPECT_EQ((std::vector<std::pair<WPARAM, LPARAM>>{{SB_ENDSCROLL, 0}}), TopicJumps());
     TopicCounter = 0;
     ExpectNextTopicFace(Snap(), 0);
 }
@@ -181,6 +173,9 @@ TEST_F(ChromeButtons, LogoMovesWhileHeldAndSpringsBackWhenThePointerLeaves) {
     EXPECT_EQ(green, after.At(w - 75, kHeight / 2 + 1));
 }
 
+// Where each button begins is ButtonRegions' (unit); here that a press goes by the press rule
+// and a release by the release rule, which differ on the middle row; the search button's face
+// as it is held; and a release elsewhere that ends the capture.
 TEST_F(ChromeButtons, SearchButtonPressAndReleaseOnTheMiddleRow) {
     const int w = kWidth, half = kHeight / 2;
     const COLORREF navy = RGB(0, 0, 128);
@@ -188,13 +183,9 @@ TEST_F(ChromeButtons, SearchButtonPressAndReleaseOnTheMiddleRow) {
     EXPECT_EQ(navy, up.At(w - 75, 2));
     EXPECT_EQ(navy, up.At(w - 70, half - 3));
     EXPECT_NE(navy, up.At(w - 70, half - 2));
-
-    // A press on the middle row takes the expand button...
     Send(WM_LBUTTONDOWN, w - 70, half, MK_LBUTTON);
-    EXPECT_EQ(navy, Snap().At(w - 75, 2));
     EXPECT_EQ(0, ExpandState);
-    // ...a release there the search button.
-    int before = SearchOpen;
+    const int before = SearchOpen;
     Send(WM_LBUTTONUP, w - 70, half, 0);
     EXPECT_EQ(!before, SearchOpen);
     EXPECT_EQ(0, Expanded);

@@ -26,23 +26,21 @@ class SourceServer {
                                : std::make_unique<httplib::SSLServer>(cert.c_str(), key.c_str())),
           scheme_(cert.empty() ? "http" : "https") {
         server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
-            Answer answer;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                ++counts_[request.path];
-                headers_[request.path] = request.headers;
-                answer = answers_[request.path];
-            }
+            std::unique_lock<std::mutex> lock(mutex_);
+            ++counts_[request.path];
+            headers_[request.path] = request.headers;
+            const Answer answer = answers_[request.path];
+            lock.unlock();
             if (answer) answer(request, response);
-            std::lock_guard<std::mutex> lock(mutex_);
-            statuses_.push_back(response.status);
+            lock.lock();
+            ++counts_[std::to_string(response.status)];
         });
         port_ = server_->bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_->listen_after_bind(); });
         WaitFor([this] { return server_->is_running(); });
     }
     ~SourceServer() {
-        Release();
+        Pause(0, true);
         server_->stop();
         thread_.join();
     }
@@ -54,31 +52,23 @@ class SourceServer {
     std::string Url(const std::string& path) const {
         return scheme_ + "://127.0.0.1:" + std::to_string(port_) + path;
     }
-    int Count(const std::string& path) {
+    // How often path was asked for, or (given as a number) how many answers had that status.
+    int Count(const std::string& pathOrStatus) {
         std::lock_guard<std::mutex> lock(mutex_);
-        return counts_[path];
-    }
-    int Statuses(int status) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return static_cast<int>(std::count(statuses_.begin(), statuses_.end(), status));
+        return counts_[pathOrStatus];
     }
     std::string Header(const std::string& path, const std::string& name) {
         std::lock_guard<std::mutex> lock(mutex_);
         auto it = headers_[path].find(name);
         return it == headers_[path].end() ? "" : it->second;
     }
-    // Sleeps for a moment; false once the server is going.
-    bool Pause(int milliseconds) {
+    // Sleeps for a moment; false once the server is going (which going says it now is).
+    bool Pause(int milliseconds, bool going = false) {
         std::unique_lock<std::mutex> lock(mutex_);
+        going_ = going_ || going;
+        released_.notify_all();
         return !released_.wait_for(lock, std::chrono::milliseconds(milliseconds),
                                    [this] { return going_; });
-    }
-    void Release() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            going_ = true;
-        }
-        released_.notify_all();
     }
 
   private:
@@ -91,7 +81,6 @@ class SourceServer {
     std::map<std::string, Answer> answers_;
     std::map<std::string, int> counts_;
     std::map<std::string, httplib::Headers> headers_;
-    std::vector<int> statuses_;
     std::thread thread_;
 };
 
@@ -173,15 +162,8 @@ TEST(LiveSources, HttpAndHttpsFeedsMergeRefreshAndOutliveTheNetwork) {
     EXPECT_EQ(http->Header("/top.xml", "Accept-Encoding"), "gzip, deflate");
     EXPECT_EQ(https->Header("/top.xml", "User-Agent").rfind("TamzoPortal/1.0 (", 0), 0u);
 
-    // The story page of a live headline sends the browser on to the article.
-    ASSERT_EQ(strip.links[1].rfind("http://my.tamzo.example/story/", 0), 0u) << strip.links[1];
-    auto story = portal->Client().Get(strip.links[1].substr(23));
-    ASSERT_TRUE(story);
-    EXPECT_EQ(story->status, 302);
-    EXPECT_EQ(story->get_header_value("Location"), "https://news.example/tram?id=1&src=rss");
-
     // Unchanged, the source answers 304 and the items stay; changed, the next refresh shows it.
-    ASSERT_TRUE(WaitFor([&] { return http->Statuses(304) >= 2; }));
+    ASSERT_TRUE(WaitFor([&] { return http->Count("304") >= 2; }));
     EXPECT_EQ(TopStories(*portal), merged);
     version = 2;
     ASSERT_TRUE(WaitFor([&] {

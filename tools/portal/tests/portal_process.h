@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,54 +21,44 @@
 namespace portal::test {
 
 // A fresh folder under the test's temporary directory, removed at the end.
-class Folder {
-  public:
+struct Folder {
     explicit Folder(const std::string& name)
-        : path_(::testing::TempDir() + "portal_" + std::to_string(getpid()) + "_" + name) {
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
+        : path(::testing::TempDir() + "portal_" + std::to_string(getpid()) + "_" + name) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
     }
-    ~Folder() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::string path;
 };
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // Polls the condition until it holds or the seconds have passed.
 inline bool WaitFor(const std::function<bool()>& condition, double seconds = 15) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!condition()) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (; !condition(); std::this_thread::sleep_for(std::chrono::milliseconds(50)))
         if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
     return true;
 }
 
 // Runs the portal with the given options until the object goes away. Its standard error goes
-// to a file that Errors() reads.
+// to a file that Errors() reads; its first line on standard output names its port.
 class PortalProcess {
   public:
-    explicit PortalProcess(std::vector<std::string> args, const std::string& errors = "") {
+    explicit PortalProcess(std::vector<std::string> args) {
+        static int runs = 0;
+        errors_ = ::testing::TempDir() + "portal_stderr_" + std::to_string(getpid()) + "_" +
+                  std::to_string(++runs);
         int out[2];
         if (pipe(out) != 0) return;
         args.insert(args.begin(), {PORTAL_EXE, "--port", "0"});
-        static int runs = 0;
-        errors_ = errors.empty() ? ::testing::TempDir() + "portal_stderr_" +
-                                       std::to_string(getpid()) + "_" + std::to_string(++runs)
-                                 : errors;
-        pid_ = fork();
-        if (pid_ == 0) {
+        if ((pid_ = fork()) == 0) {
             dup2(out[1], STDOUT_FILENO);
-            FILE* err = std::fopen(errors_.c_str(), "w");
-            if (err) dup2(fileno(err), STDERR_FILENO);
+            if (FILE* err = std::fopen(errors_.c_str(), "w")) dup2(fileno(err), STDERR_FILENO);
             close(out[0]);
             close(out[1]);
             std::vector<char*> argv;
@@ -79,7 +69,12 @@ class PortalProcess {
         }
         close(out[1]);
         stdout_ = out[0];
-        ReadReadyLine();
+        std::string line;
+        pollfd p{stdout_, POLLIN, 0};
+        for (char c = 0; c != '\n' && poll(&p, 1, 10000) > 0 && read(stdout_, &c, 1) == 1;)
+            line += c;
+        const std::string prefix = "portal listening on 127.0.0.1:";
+        if (line.rfind(prefix, 0) == 0) port_ = std::atoi(line.c_str() + prefix.size());
     }
     ~PortalProcess() { Stop(); }
 
@@ -118,21 +113,8 @@ class PortalProcess {
     }
 
   private:
-    void ReadReadyLine() {
-        std::string line;
-        pollfd p{stdout_, POLLIN, 0};
-        while (line.find('\n') == std::string::npos && poll(&p, 1, 10000) > 0) {
-            char c;
-            if (read(stdout_, &c, 1) != 1) break;
-            line += c;
-        }
-        const std::string prefix = "portal listening on 127.0.0.1:";
-        if (line.rfind(prefix, 0) == 0) port_ = std::atoi(line.c_str() + prefix.size());
-    }
-
     pid_t pid_ = -1;
-    int stdout_ = -1;
-    int port_ = 0;
+    int stdout_ = -1, port_ = 0;
     std::string errors_;
 };
 

@@ -94,12 +94,11 @@ TEST(ReplyEncoder, SymbolsWithZeroOrSignsKeepTheStripWhole) {
     // symbol with a zero must not commit an empty marker and cut the strip short.
     Catalog catalog;
     test::Strip strip = test::ReadStrip(ReplyFor(catalog, "stocks=X0,BRK-A,Y0"));
-    Quote x0 = MadeUpQuote("X0"), brk = MadeUpQuote("BRK-A"), y0 = MadeUpQuote("Y0");
-    std::string x0Sign = x0.change > 0 ? "+" : x0.change < 0 ? "-" : "%";
-    std::string brkSign = brk.change > 0 ? "+" : brk.change < 0 ? "-" : "%";
-    std::string y0Sign = y0.change > 0 ? "+" : y0.change < 0 ? "-" : "%";
-    EXPECT_EQ(strip.text, "XO|" + x0Sign + QuoteValue(x0) + "|-BRK-A|" + brkSign + QuoteValue(brk) +
-                              "|YO|" + y0Sign + QuoteValue(y0) + "|");
+    auto value = [](const char* symbol) {
+        const Quote q = MadeUpQuote(symbol);
+        return (q.change > 0 ? "+" : q.change < 0 ? "-" : "%") + QuoteValue(q) + "|";
+    };
+    EXPECT_EQ(strip.text, "XO|" + value("X0") + "-BRK-A|" + value("BRK-A") + "YO|" + value("Y0"));
 }
 
 TEST(ReplyEncoder, LargestSelectionFitsTheTicker) {
