@@ -74,13 +74,6 @@ def make_template():
     stamp.write_text("ok\n")
 
 
-def _free_display():
-    for n in range(60, 200):
-        if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists():
-            return n
-    raise RuntimeError("no free X display")
-
-
 class WineSession:
     def __init__(self, name, display=True):
         # display: True for a private Xvfb display, a display name (":0") to use that one,
@@ -114,22 +107,23 @@ class WineSession:
             shutil.copyfile(reg, copy)
 
     def _start_xvfb(self):
-        for _ in range(5):
-            n = _free_display()
-            proc = subprocess.Popen(
-                ["Xvfb", f":{n}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten",
-                 "tcp", "-noreset"],
-                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                start_new_session=True)
-            deadline = time.time() + 10
-            while time.time() < deadline and proc.poll() is None:
-                if Path(f"/tmp/.X11-unix/X{n}").exists():
-                    self._xvfb, self.display = proc, f":{n}"
-                    return
-                time.sleep(0.05)
+        # Xvfb picks a free display itself and writes its number to the pipe once it listens:
+        # looking for a free number first races with sessions of other test runs.
+        read_end, write_end = os.pipe()
+        proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            pass_fds=(write_end,), start_new_session=True)
+        os.close(write_end)
+        with os.fdopen(read_end, "rb") as pipe:
+            ready, _, _ = select.select([pipe], [], [], 20)
+            number = pipe.readline().strip() if ready else b""
+        if not number.isdigit():
             proc.kill()
             proc.wait()
-        raise RuntimeError("Xvfb did not start")
+            raise RuntimeError("Xvfb did not start")
+        self._xvfb, self.display = proc, f":{number.decode()}"
 
     def _start_wineserver(self):
         server = subprocess.Popen(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
