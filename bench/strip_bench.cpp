@@ -585,7 +585,7 @@ int main(int argc, char** argv) {
     }
     if (!CountGdiCalls()) std::printf("(GDI calls cannot be counted here: counts read 0)\n");
 
-    Window = gdi_test::QuietWindow("StripBench", 0, 0, width, height);
+    Window = gdi_test::TestWindow("StripBench", 0, 0, width, height);
     TickerWindow = Window;
     HDC windowContext = GetDC(Window);
     MeasuringContext = CreateCompatibleDC(windowContext);

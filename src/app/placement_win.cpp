@@ -26,12 +26,16 @@ HWND FindClock(HWND area) {
     return GetWindow(first, GW_HWNDNEXT);
 }
 
-// Moves the ticker back from the information bar into the notification area.
-void LeaveBar(HWND window, HWND area) {
-    if (!InfoBarWindow) return;
-    if (area) SetParent(window, area);
+// Moves the ticker back from the information bar into the notification area. Without one to
+// go to (the shell may be restarting) the bar stays: destroying it would destroy the ticker,
+// its child, with it. Returns whether the ticker is out of the bar.
+bool LeaveBar(HWND window, HWND area) {
+    if (!InfoBarWindow) return true;
+    if (!area) return false;
+    SetParent(window, area);
     DestroyWindow(InfoBarWindow);
     InfoBarWindow = nullptr;
+    return true;
 }
 
 // Docked placement. Returns false when the tick has to stop here: no notification area to dock
@@ -102,9 +106,10 @@ void PlacementTick(HWND window) {
     HWND owner = ScreenSaverWindow ? ScreenSaverWindow : FindWindowA(kTaskbarClass, nullptr);
 
     if (Expanded && ScreenSaverWindow) {
-        // The screen saver wins; the next tick builds the bar anew for it.
-        Expanded = 0;
-        LeaveBar(window, FindNotifyArea(nullptr));
+        // The screen saver wins; the next tick builds the bar anew for it. While there is no
+        // notification area to go back to, the ticker stays expanded and a later tick tries
+        // again, as a docked placement waits for one.
+        if (LeaveBar(window, FindNotifyArea(nullptr))) Expanded = 0;
         return;
     }
     if (!Expanded && !ScreenSaverWindow) {

@@ -193,15 +193,18 @@ HWND FindNotifyArea(HWND* taskbar) {
     return nullptr;
 }
 
-// A running ticker is one of the notification area's first two children: a freshly created
-// ticker sits at the top of its siblings, in front of the clock.
+// A docked ticker is one of the notification area's first two children: a freshly created
+// ticker sits at the top of its siblings, in front of the clock. An expanded one, or one over
+// a screen saver, lives in its information bar instead, a top-level window of its own.
 HWND FindRunningTicker() {
-    HWND area = FindNotifyArea(nullptr);
-    if (!area) return nullptr;
-    HWND first = GetWindow(area, GW_CHILD);
-    if (ClassIs(first, kTickerClass)) return first;
-    HWND second = first ? GetWindow(first, GW_HWNDNEXT) : nullptr;
-    return ClassIs(second, kTickerClass) ? second : nullptr;
+    if (HWND area = FindNotifyArea(nullptr)) {
+        HWND first = GetWindow(area, GW_CHILD);
+        if (ClassIs(first, kTickerClass)) return first;
+        HWND second = first ? GetWindow(first, GW_HWNDNEXT) : nullptr;
+        if (ClassIs(second, kTickerClass)) return second;
+    }
+    HWND bar = FindWindowA(kInfoBarClass, nullptr);
+    return bar ? FindWindowExA(bar, nullptr, kTickerClass, nullptr) : nullptr;
 }
 
 void RemoveReserveIcons() {

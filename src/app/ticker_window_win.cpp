@@ -72,7 +72,7 @@ void OnScrollTick(HWND window) {
     if (ScrollPause) --ScrollPause;
     if (!DisplayUpdating && !ScrollPause && CopyDisplayText(ScrollCopy, sizeof ScrollCopy)) {
         HDC dc = GetDC(window);
-        for (uint32_t frame = ClampScrollSpeed(TickerSettings.scrollSpeed); frame; --frame)
+        for (uint32_t frame = TickerSettings.scrollSpeed; frame; --frame)
             PaintStrip(dc, window, ScrollCopy);
         ReleaseDC(window, dc);
     }

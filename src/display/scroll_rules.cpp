@@ -22,13 +22,14 @@ int CurrentEntry(const TopicLink* links, int count, int32_t offset) {
 }
 
 int32_t JumpForward(const TopicLink* links, int n, int i, int32_t offset, bool scrollForward) {
+    if (n == 0) return offset;  // no links: nothing to jump to
     if (i >= n) i = 0;
-    int start = scrollForward ? i + 1 : i + 2;
-    if (start > n) return offset;  // only with n <= 1: nothing to jump to
-    for (int j = start; j < n; ++j)
+    // A reversed strip looks one item further on, so over the last item its search starts
+    // past the end: like a search that runs off the end, it wraps.
+    for (int j = scrollForward ? i + 1 : i + 2; j < n; ++j)
         if (links[j].topicStart) return StartOf(links, j) - 3;
     // Ran off the end: wrap to the beginning of the strip.
-    return scrollForward ? 0 : (n > 0 ? links[0].rightEdge : offset);
+    return scrollForward ? 0 : links[0].rightEdge;
 }
 
 int32_t JumpBackward(const TopicLink* links, int n, int i, int32_t offset, bool scrollForward) {

@@ -44,7 +44,8 @@ int AppendRepeatCopies(char* text, size_t size, const char* piece, size_t pieceL
         if (width <= previous) break;
         // DisplayText never grows past its size: when the next whole copy would not fit with
         // its zero byte, the copies stop. A cut copy would start a segment that the next
-        // wrap does not continue; only a text already thousands of bytes long gets here.
+        // wrap does not continue. The first copy always fits (TerminateStripText); a later one
+        // is left out only when a text repeated whole fills the buffer before the screen.
         if (length + pieceLength >= size) break;
         std::memcpy(text + length, piece, pieceLength);
         length += pieceLength;
@@ -56,8 +57,21 @@ int AppendRepeatCopies(char* text, size_t size, const char* piece, size_t pieceL
     return copies;
 }
 
-void TerminateStripText(char* text, size_t size) {
-    if (size && BoundedLength(text, size) == size) text[size - 1] = 0;
+bool TerminateStripText(char* text, size_t size) {
+    if (size == 0) return false;
+    size_t length = BoundedLength(text, size);
+    if (length == size) text[--length] = 0;
+    if (size <= kRepeatRoom) return false;
+    const size_t limit = size - kRepeatRoom;  // the longest text that leaves the room
+    if (length <= limit) return false;
+    size_t tailStart = length;
+    while (tailStart > 0 && text[tailStart - 1] != '|') --tailStart;
+    const size_t tail = std::min(length - tailStart, limit);
+    size_t keep = std::min(tailStart, limit - tail);
+    while (keep > 0 && text[keep - 1] != '|') --keep;
+    std::memmove(text + keep, text + tailStart, tail);
+    text[keep + tail] = 0;
+    return true;
 }
 
 void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,
@@ -71,7 +85,7 @@ void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,
 int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
                          const WholeTextMeasure& whole) {
     if (size == 0) return WrapWidthFor(0);
-    TerminateStripText(text, size);  // an unterminated text ends at the buffer's end
+    TerminateStripText(text, size);
     const int32_t wrap = WrapWidthFor(WalkStrip(text, size, 0, segments));
     RepeatAcrossScreen(text, size, screenWidth, whole);
     return wrap;

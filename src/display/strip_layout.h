@@ -32,15 +32,23 @@ struct WholeTextMeasure {
 int AppendRepeatCopies(char* text, size_t size, const char* piece, size_t pieceLength,
                        int32_t screenWidth, const WholeTextMeasure& whole);
 
-// The whole of MeasureAndExtendDisplay but the device context: measures text by the segment
-// rule, extends it for the wrap and returns the scroll period. text is left terminated.
-// It is made of the three steps below, which a caller that has the segment widths at hand
-// (a StripRuler) takes one by one.
+// The whole of MeasureAndExtendDisplay but the device context: keeps the room for the repeat
+// copy, measures text by the segment rule, extends it for the wrap and returns the scroll
+// period. text is left terminated. It is made of the steps below, which a caller that has
+// the segment widths at hand (a StripRuler) takes one by one.
 int32_t MeasureAndExtend(char* text, size_t size, int32_t screenWidth, const StripWalker& segments,
                          const WholeTextMeasure& whole);
 
-// Ends a text that fills all size bytes without a zero at its last byte.
-void TerminateStripText(char* text, size_t size);
+// Room a text keeps at the end of its buffer for one copy of the repeat piece cut at 300
+// characters: the characters, the "|" and the zero.
+constexpr size_t kRepeatRoom = kRepeatCutLength + 2;
+// Ends the text within its buffer so that it keeps that room, and what follows the text always
+// fills the window: a text too long for it gives up segments at its end, whole, until it fits,
+// while what follows its last "|" (the gap that opens the first copy) stays; a text without a
+// zero byte is ended at its buffer's end first. Returns whether segments were cut. A text is
+// that long only after a reply of some 20,000 bytes: its last items go, rather than the strip
+// showing nothing between its end and its start.
+bool TerminateStripText(char* text, size_t size);
 // The repeat piece of the terminated text appended while the text is narrower than the screen,
 // the text measured whole before each copy.
 void RepeatAcrossScreen(char* text, size_t size, int32_t screenWidth,

@@ -48,6 +48,35 @@ bool RulersFit(HWND window) {
     return fonts.Complete();
 }
 
+// The context the layout measures in: the window's, or, when the system has none to give (the
+// shell of the time kept only a few for all programs), a memory context of the screen, in
+// which the same fonts measure the same. Without either nothing can be measured (every width
+// would read 0); a caller then keeps nothing. The font it had is put back at the end.
+class MeasuringContext {
+  public:
+    explicit MeasuringContext(HWND window) : window_(window), dc_(GetDC(window)) {
+        if (!dc_) dc_ = memory_ = CreateCompatibleDC(nullptr);
+        if (dc_) previous_ = GetCurrentObject(dc_, OBJ_FONT);
+    }
+    ~MeasuringContext() {
+        if (!dc_) return;
+        SelectObject(dc_, previous_);
+        if (memory_)
+            DeleteDC(memory_);
+        else
+            ReleaseDC(window_, dc_);
+    }
+    MeasuringContext(const MeasuringContext&) = delete;
+    MeasuringContext& operator=(const MeasuringContext&) = delete;
+    HDC dc() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+    HDC memory_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
 // A font that could not be made is none; the context's current font is used instead.
 void SelectStripFont(HDC dc, bool value) {
     HFONT font = value ? ValueFont : LabelFont;
@@ -92,47 +121,44 @@ int32_t WholeRectWidth(void* context, const char* text, size_t length) {
 
 // The segments of the links' text that have no width yet: sums of byte widths where the fonts
 // allow it (the first call after a change of fonts finds that out in the window's context),
-// else measured in the window's context.
-void MeasureLinkText(HWND window, StripRuler& ruler) {
+// else measured in the window's context. False, measuring nothing, without a context.
+bool MeasureLinkText(HWND window, StripRuler& ruler) {
     const PieceMeasure summed{&Layout.byteWidths, SummedWidth};
-    if (Layout.byteWidthsKnown && Layout.byteWidths.additive)
-        return ruler.MeasureTo(ruler.SegmentCount(), summed);
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
+    if (Layout.byteWidthsKnown && Layout.byteWidths.additive) {
+        ruler.MeasureTo(ruler.SegmentCount(), summed);
+        return true;
+    }
+    MeasuringContext context(window);
+    if (!context.dc()) return false;
     if (!Layout.byteWidthsKnown) {
-        Layout.byteWidths = MeasureByteWidths(dc);
+        Layout.byteWidths = MeasureByteWidths(context.dc());
         Layout.byteWidthsKnown = true;
     }
-    StripFontSwitch fonts{dc, nullptr};
+    StripFontSwitch fonts{context.dc(), nullptr};
     ruler.MeasureTo(ruler.SegmentCount(), Layout.byteWidths.additive
                                               ? summed
                                               : PieceMeasure{&fonts, SwitchedExtentWidth});
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
+    return true;
 }
 
 }  // namespace
 
 void RecordLinkInOrder(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
-    SelectStripFont(dc, false);
-    const int32_t rightEdge =
-        WalkStrip(textSoFar, kContentBufferSize, 0, StripWalker{dc, ExtentWidth, nullptr, nullptr});
+    MeasuringContext context(window);
+    SelectStripFont(context.dc(), false);
+    const int32_t rightEdge = WalkStrip(textSoFar, kContentBufferSize, 0,
+                                        StripWalker{context.dc(), ExtentWidth, nullptr, nullptr});
     AppendLink(rightEdge, url ? url : "", topicStart);  // false: the table is full, link dropped
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
 }
 
 void MeasureAndExtendInOrder(HWND window) {
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
-    SelectStripFont(dc, false);
+    MeasuringContext context(window);
+    SelectStripFont(context.dc(), false);
+    const bool cut = TerminateStripText(DisplayText, sizeof DisplayText);
     WrapWidth = MeasureAndExtend(DisplayText, sizeof DisplayText, GetSystemMetrics(SM_CXSCREEN),
-                                 StripWalker{dc, SegmentRectWidth, nullptr, nullptr},
-                                 WholeTextMeasure{dc, WholeRectWidth});
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
+                                 StripWalker{context.dc(), SegmentRectWidth, nullptr, nullptr},
+                                 WholeTextMeasure{context.dc(), WholeRectWidth});
+    if (cut) DropLinksPast(WrapWidth - kWrapAllowance);
 }
 
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
@@ -141,7 +167,8 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
 
     StripRuler& ruler = Layout.links;
     ruler.SetText(textSoFar, kContentBufferSize);
-    if (ruler.MeasuredCount() < ruler.SegmentCount()) MeasureLinkText(window, ruler);
+    if (ruler.MeasuredCount() < ruler.SegmentCount() && !MeasureLinkText(window, ruler))
+        return RecordLinkInOrder(window, textSoFar, url, topicStart);
     // false: the table is full, link dropped
     AppendLink(ruler.X(ruler.SegmentCount(), 0), url ? url : "", topicStart);
 }
@@ -149,21 +176,21 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
 void MeasureAndExtendDisplay(HWND window) {
     std::lock_guard<std::mutex> hold(Layout.lock), holdFonts(StripFontLock);
     if (!RulersFit(window)) return MeasureAndExtendInOrder(window);
+    MeasuringContext context(window);
+    if (!context.dc()) return MeasureAndExtendInOrder(window);
 
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = GetCurrentObject(dc, OBJ_FONT);
-    TerminateStripText(DisplayText, sizeof DisplayText);
+    const bool cut = TerminateStripText(DisplayText, sizeof DisplayText);
     StripRuler& ruler = Layout.display;
     ruler.SetText(DisplayText, sizeof DisplayText);
     const size_t count = ruler.SegmentCount();
-    StripFontSwitch fonts{dc, nullptr};
+    StripFontSwitch fonts{context.dc(), nullptr};
     ruler.MeasureTo(count, PieceMeasure{&fonts, SwitchedRectWidth});
     // The whole text is measured in the font a walk in text order ends in: that of the last
     // segment, or the label font that it starts with.
     fonts.Use(count > 0 && (count - 1) % 2 == 1);
     RepeatAcrossScreen(DisplayText, sizeof DisplayText, GetSystemMetrics(SM_CXSCREEN),
-                       WholeTextMeasure{dc, WholeRectWidth});
+                       WholeTextMeasure{context.dc(), WholeRectWidth});
     WrapWidth = WrapWidthFor(ruler.X(count, 0));
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
+    // The links of the items the cut took away would lead past the end of the strip.
+    if (cut) DropLinksPast(ruler.X(count, 0));
 }

@@ -11,7 +11,8 @@
 // A full link table drops the link.
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart);
 // Sets WrapWidth for DisplayText and repeats it across the screen, never past the end of
-// DisplayText. Call inside a hand-over.
+// DisplayText; a text too long to leave room for the first copy loses its last items, and
+// their links go too (TerminateStripText). Call inside a hand-over.
 void MeasureAndExtendDisplay(HWND window);
 // The same two measuring every segment in text order, each in the font the one before it left,
 // and keeping nothing: what they do while a strip font is missing, and the straightforward

@@ -64,7 +64,15 @@ bool ReadLink(int i, LinkEntry* entry) {
     return LinkGeneration.load(std::memory_order_relaxed) == generation;
 }
 
+void DropLinksPast(int32_t edge) {
+    int32_t n = LinkCount.load(std::memory_order_relaxed);
+    while (n > 0 && LinkTable[n - 1].rightEdge > edge) --n;
+    LinkCount.store(n, std::memory_order_release);
+}
+
 int FindLinkAt(uint32_t position, LinkEntry* entry) {
+    const int32_t wrap = WrapWidth.load();
+    if (wrap > 0) position %= static_cast<uint32_t>(wrap);
     int32_t n = LinkCount.load(std::memory_order_acquire);
     for (int i = 0; i < n; ++i) {
         LinkEntry e;

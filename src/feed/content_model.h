@@ -60,8 +60,14 @@ void ClearLinks();
 // Appends an entry (url cut to fit). Returns false, recording nothing, when the table is full.
 bool AppendLink(int32_t rightEdge, const char* url, uint32_t topicStart);
 
-// Window side: the first entry below LinkCount whose rightEdge is greater than position
-// (compared unsigned), copied into *entry. Returns its index, or -1 when none qualifies or the
+// Worker side: drops the entries whose items end past edge, which the layout cut off the text.
+void DropLinksPast(int32_t edge);
+
+// Window side: the entry of the item at strip position `position` (x + ScrollOffset), copied
+// into *entry: the first entry below LinkCount whose rightEdge is greater (compared unsigned).
+// A position at or past WrapWidth lies in a repeat copy, which shows there what the strip
+// shows one scroll period earlier; it is taken back by whole periods first, so a click on a
+// copy opens the item it repeats. Returns the entry's index, or -1 when none qualifies or the
 // table changed while it was read.
 int FindLinkAt(uint32_t position, LinkEntry* entry);
 // Copies entry i (below the count seen) into *entry; false if out of range or rewritten.

@@ -59,20 +59,11 @@ char* WriteBanner(char* content, const char* banner) {
     return content + CopyText(content, kContentBufferSize, banner);
 }
 
-// The settings as they stand when the refresh starts: a preferences page applied meanwhile
-// on the window thread changes the next refresh, not this one halfway through.
-TickerSettingsData SettingsSnapshot() {
-    TickerSettingsData s = TickerSettings;
-    s.stockSymbols[sizeof s.stockSymbols - 1] = 0;
-    s.userId[sizeof s.userId - 1] = 0;
-    s.password[sizeof s.password - 1] = 0;
-    s.airports[sizeof s.airports - 1] = 0;
-    return s;
-}
-
 // FetchAndParseFeed with its reply buffer.
 char* FetchInto(HINTERNET internet, char* content, Reply* reply, const Deadline& deadline) {
-    const TickerSettingsData settings = SettingsSnapshot();
+    // The settings as they stand when the refresh starts: a preferences page applied meanwhile
+    // on the window thread changes the next refresh, not this one halfway through.
+    const TickerSettingsData settings = SnapshotSettings();
     size_t received = 0;
 
     if (settings.useMyTamzo) {

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "settings/settings.h"
+
 // The airport list as the feed request wants it, changed in place in one pass: a space
 // becomes ",", any other byte below 0x20 or from 0x80 up becomes a space (and stays one).
 // "JFK SFO" becomes "JFK,SFO". Upper case is the edit box's business, not this one's.
@@ -14,8 +16,7 @@ void NormaliseAirports(char* text);
 // least the setting allows. Spaces around the digits and a leading "+" or "-" are accepted.
 uint32_t TypedNumberInRange(const char* text, uint32_t lo, uint32_t hi);
 
-constexpr uint32_t kMinRefreshMinutes = 10, kMaxRefreshMinutes = 60;
-constexpr uint32_t kMinStoriesPerTopic = 3, kMaxStoriesPerTopic = 20;
+// The ranges of the refresh period and of the stories are those of the store (settings.h).
 // The account's user id and password are kept to this many characters.
 constexpr int kMaxAccountText = 19;
 // The News & Colors page takes this many characters of airports; the store keeps 99.

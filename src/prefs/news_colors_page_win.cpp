@@ -82,8 +82,11 @@ void Load(HWND page) {
     CheckDlgButton(page, IDC_FAHRENHEIT, CheckFor(s.fahrenheit));
     CheckDlgButton(page, IDC_CELSIUS, CheckFor(!s.fahrenheit));
 
-    ReadSettingString(kAirportsValue, s.airports);
-    SetDlgItemTextA(page, IDC_AIRPORTS, s.airports);
+    char airports[kAirportsField];
+    CopyText(airports, s.airports);
+    ReadSettingString(kAirportsValue, airports);
+    SetSettingText(s.airports, airports);
+    SetDlgItemTextA(page, IDC_AIRPORTS, airports);
 
     SendDlgItemMessageA(page, IDC_STORIES_SPIN, UDM_SETRANGE, 0,
                         MAKELONG(kMaxStoriesPerTopic, kMinStoriesPerTopic));
@@ -150,7 +153,7 @@ LONG_PTR Apply(HWND page) {
     char airports[kAirportsField];
     GetDlgItemTextA(page, IDC_AIRPORTS, airports, kMaxTypedAirports + 1);
     NormaliseAirports(airports);
-    CopyText(s.airports, airports);
+    SetSettingText(s.airports, airports);
     // The stored value is a 100-byte field: a longer list is cut to its first 99 characters
     // and the terminating zero. The feed reads "Airports" from the store, so that is what it
     // requests; the page shows the stored text again at its next showing.

@@ -18,6 +18,11 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
 // Called by ShowPreferences before the sheet opens: the Stock Symbols page fills its list box
 // once per opening.
 void BeginSymbolsOpening();
+// Called by ShowPreferences once the sheet has closed: when the size applied on the "Ticker"
+// page differs from the running one, starts the copy of the new size. Not from the page
+// itself: the pages after it have to save first, and the new copy, which closes this one
+// when it starts, takes its settings from the store.
+void StartNewCopyIfWanted();
 
 // A page answers the notifications it handles through the dialog's message result.
 INT_PTR AnswerNotification(HWND page, LONG_PTR result);

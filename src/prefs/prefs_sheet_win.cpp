@@ -84,6 +84,7 @@ void ShowPreferences(HWND owner) {
     sheet.nStartPage = 0;
     sheet.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(records);
     PropertySheetA(&sheet);
+    StartNewCopyIfWanted();
 }
 
 INT_PTR AnswerNotification(HWND page, LONG_PTR result) {

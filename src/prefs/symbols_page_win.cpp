@@ -1,12 +1,10 @@
 // The "Stock Symbols" page: the list of quoted symbols, edited with Add and Remove and saved
 // at Apply. Window thread only.
 //
-// The live list, TickerSettings.stockSymbols, is what the feed worker reads when it builds a
+// The live list, TickerSettings.stockSymbols, is what the feed worker copies when it builds a
 // request. Add and Remove work on the page's copy, EditedSymbols, and only then publish the
-// whole new list into the live one with one short copy. The list is therefore never left
-// half-edited while the worker may look; the one moment the two threads can meet on the field
-// is that copy of at most 260 bytes, which is as much as this page can narrow it without
-// taking the worker's lock (which it holds for a whole refresh, network waits included). The
+// whole new list into the live one, under the lock with which the worker takes its copy
+// (SetSettingText), so a request carries the old list or the new one, never a mix. The
 // refresh that Apply starts (the "Ticker" page's comes first) already carries the new symbols.
 // Cancel puts back the list the page found (when the sheet opened, or at its last Apply): the
 // user expects Cancel to undo, and the ticker then goes on quoting what the store still holds.
@@ -37,7 +35,7 @@ char KeptSymbols[kStockSymbolsField];
 // whole, so an entry can be as long as the list itself.
 using Entry = char[kStockSymbolsField];
 
-void Publish() { CopyText(TickerSettings.stockSymbols, EditedSymbols); }
+void Publish() { SetSettingText(TickerSettings.stockSymbols, EditedSymbols); }
 
 void FillListBox(HWND page) {
     HWND list = GetDlgItem(page, IDC_SYMBOL_LIST);

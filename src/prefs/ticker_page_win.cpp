@@ -23,6 +23,19 @@ constexpr int kBannerWidth = 205, kBannerHeight = 40;
 // A size change starts one new copy per run: the new copy closes this one, and an Apply
 // followed quickly by OK must not start a second copy while the first is still starting.
 bool NewCopyStarted;
+// The size applied last differs from the one this copy was laid out with.
+bool NewCopyWanted;
+
+// The account's two texts: control, stored value and live field.
+struct AccountField {
+    int id;
+    const char* value;
+    char (TickerSettingsData::*live)[kSettingString];
+};
+const AccountField kAccountFields[] = {
+    {IDC_USER_ID, kUserIdValue, &TickerSettingsData::userId},
+    {IDC_PASSWORD, kPasswordValue, &TickerSettingsData::password},
+};
 
 void Load(HWND page) {
     PageLoading loading;
@@ -32,10 +45,13 @@ void Load(HWND page) {
     CheckDlgButton(page, IDC_MY_TAMZO, CheckFor(s.useMyTamzo));
     if (s.myTamzoOnly) EnableWindow(GetDlgItem(page, IDC_MY_TAMZO), FALSE);
 
-    ReadSettingString(kUserIdValue, s.userId);
-    ReadSettingString(kPasswordValue, s.password);
-    SetDlgItemTextA(page, IDC_USER_ID, s.userId);
-    SetDlgItemTextA(page, IDC_PASSWORD, s.password);
+    for (const AccountField& field : kAccountFields) {
+        char text[kSettingString];
+        CopyText(text, s.*field.live);
+        ReadSettingString(field.value, text);
+        SetSettingText(s.*field.live, text);
+        SetDlgItemTextA(page, field.id, text);
+    }
 
     CheckDlgButton(page, IDC_BOLD_FONT, CheckFor(ReadFlagSetting(IDC_BOLD_FONT)));
     s.showInScreenSaver = ReadFlagSetting(IDC_SCREEN_SAVER);
@@ -43,9 +59,9 @@ void Load(HWND page) {
     s.largeSize = ReadFlagSetting(IDC_LARGE_SIZE);
     CheckDlgButton(page, IDC_LARGE_SIZE, CheckFor(s.largeSize));
 
-    s.scrollSpeed = ClampScrollSpeed(ReadFlagSetting(IDC_TICKER_SPEED));
+    s.scrollSpeed = ReadFlagSetting(IDC_TICKER_SPEED);
     HWND speed = GetDlgItem(page, IDC_TICKER_SPEED);
-    SendMessageA(speed, TBM_SETRANGE, TRUE, MAKELONG(1, kMaxScrollSpeed));
+    SendMessageA(speed, TBM_SETRANGE, TRUE, MAKELONG(kMinScrollSpeed, kMaxScrollSpeed));
     SendMessageA(speed, TBM_SETPAGESIZE, 0, 1);
     SendMessageA(speed, TBM_SETTICFREQ, 1, 0);
     SendMessageA(speed, TBM_SETPOS, TRUE, s.scrollSpeed);
@@ -55,29 +71,18 @@ void Load(HWND page) {
     ShowNumber(page, IDC_REFRESH_EDIT, ReadNewsRefresh());
 }
 
-// Starts "Path\Ticker.exe"; it closes this copy and lays itself out at the new size. A
-// failed start leaves this ticker as it is, and the saved size counts at the next start.
-void StartNewCopy() {
-    if (NewCopyStarted) return;
-    char folder[kPathField], program[kInstallFileSize];
-    ReadInstallPath(folder);
-    NewCopyStarted =
-        JoinInstallPath(program, sizeof program, folder, kProgramFile) && StartProgram(program);
-}
-
 void Apply(HWND page) {
     TickerSettingsData& s = TickerSettings;
 
     s.useMyTamzo = IsChecked(page, IDC_MY_TAMZO);
     WriteFlagSetting(IDC_MY_TAMZO, s.useMyTamzo);
 
-    char text[kMaxAccountText + 1];
-    GetDlgItemTextA(page, IDC_USER_ID, text, sizeof text);
-    CopyText(s.userId, text);
-    WriteSettingString(kUserIdValue, s.userId);
-    GetDlgItemTextA(page, IDC_PASSWORD, text, sizeof text);
-    CopyText(s.password, text);
-    WriteSettingString(kPasswordValue, s.password);
+    for (const AccountField& field : kAccountFields) {
+        char text[kMaxAccountText + 1];
+        GetDlgItemTextA(page, field.id, text, sizeof text);
+        SetSettingText(s.*field.live, text);
+        WriteSettingString(field.value, text);
+    }
 
     WriteFlagSetting(IDC_BOLD_FONT, IsChecked(page, IDC_BOLD_FONT));
     s.showInScreenSaver = IsChecked(page, IDC_SCREEN_SAVER);
@@ -86,7 +91,7 @@ void Apply(HWND page) {
     WriteFlagSetting(IDC_LARGE_SIZE, s.largeSize);
 
     LRESULT speed = SendDlgItemMessageA(page, IDC_TICKER_SPEED, TBM_GETPOS, 0, 0);
-    s.scrollSpeed = speed < 1 ? 1 : ClampScrollSpeed(static_cast<uint32_t>(speed));
+    s.scrollSpeed = InSettingRange(kTickerSpeedValue, speed < 0 ? 0 : static_cast<uint32_t>(speed));
     WriteFlagSetting(IDC_TICKER_SPEED, s.scrollSpeed);
 
     // The period is taken from the text itself: a number typed outside 10..60 becomes the
@@ -105,7 +110,7 @@ void Apply(HWND page) {
     InvalidateRect(SheetTicker, nullptr, TRUE);
     UpdateWindow(SheetTicker);
 
-    if (WidthDivisorFor(s.largeSize) != WidthDivisor) StartNewCopy();
+    NewCopyWanted = WidthDivisorFor(s.largeSize) != WidthDivisor;
 }
 
 INT_PTR OnNotify(HWND page, const NMHDR* note) {
@@ -126,6 +131,16 @@ void OnControlChanged(HWND page, WPARAM wParam) {
 }
 
 }  // namespace
+
+// Starts "Path\Ticker.exe"; it closes this copy and lays itself out at the new size. A
+// failed start leaves this ticker as it is, and the saved size counts at the next start.
+void StartNewCopyIfWanted() {
+    if (!NewCopyWanted || NewCopyStarted) return;
+    char folder[kPathField], program[kInstallFileSize];
+    ReadInstallPath(folder);
+    NewCopyStarted =
+        JoinInstallPath(program, sizeof program, folder, kProgramFile) && StartProgram(program);
+}
 
 INT_PTR CALLBACK TickerPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {

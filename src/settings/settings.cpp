@@ -1,12 +1,39 @@
 #include "settings/settings.h"
 
+#include <cstring>
+#include <mutex>
+
+#include "base/text.h"
 #include "res/resource.h"
 
 TickerSettingsData TickerSettings;
 
+namespace {
+std::mutex SettingsTextLock;  // held for one copy of a text field or of the whole record
+}  // namespace
+
+TickerSettingsData SnapshotSettings() {
+    TickerSettingsData s;
+    {
+        std::lock_guard<std::mutex> hold(SettingsTextLock);
+        s = TickerSettings;
+    }
+    s.stockSymbols[sizeof s.stockSymbols - 1] = 0;
+    s.userId[sizeof s.userId - 1] = 0;
+    s.password[sizeof s.password - 1] = 0;
+    s.airports[sizeof s.airports - 1] = 0;
+    return s;
+}
+
+void SetSettingText(char* field, size_t size, const char* text) {
+    std::lock_guard<std::mutex> hold(SettingsTextLock);
+    CopyText(field, size, text);
+}
+
 const char* const kSettingsKeyPath[3] = {"SOFTWARE", "Ostrivane", "Ticker"};
 
 const char kStockSymbolsValue[] = "Stock Symbols";
+const char kTickerSpeedValue[] = "Ticker Speed";
 const char kPathValue[] = "Path";
 const char kNewsRefreshValue[] = "News Refresh";
 const char kStoriesPerTopicValue[] = "Stories per Topic";
@@ -36,7 +63,7 @@ const ColorSettingRow kColorSettings[kColorRoleCount] = {
 };
 
 const FlagSettingRow kFlagSettings[] = {
-    {IDC_TICKER_SPEED, "Ticker Speed", kDefaultScrollSpeed},
+    {IDC_TICKER_SPEED, kTickerSpeedValue, kDefaultScrollSpeed},
     {IDC_MY_TAMZO, "My Tamzo!", 0},
     {IDC_FAHRENHEIT, "Temperature System", 0},
     {IDC_WORLD, "World Headlines", 0},
@@ -72,15 +99,20 @@ bool IsFreshStore(const TickerSettingsData& s) {
              s.showSports || s.showEntertainment || s.showQuotes || s.showWeather);
 }
 
-uint32_t ClampScrollSpeed(uint32_t speed) {
-    return speed > kMaxScrollSpeed ? kMaxScrollSpeed : speed;
+const SettingRange kSettingRanges[kSettingRangeCount] = {
+    {kTickerSpeedValue, kMinScrollSpeed, kMaxScrollSpeed},
+    {kNewsRefreshValue, kMinRefreshMinutes, kMaxRefreshMinutes},
+    {kStoriesPerTopicValue, kMinStoriesPerTopic, kMaxStoriesPerTopic},
+};
+
+uint32_t InSettingRange(const char* name, uint32_t value) {
+    uint32_t lo = 0, hi = 1;  // a flag
+    for (const SettingRange& range : kSettingRanges)
+        if (std::strcmp(range.name, name) == 0) lo = range.lo, hi = range.hi;
+    return value < lo ? lo : value > hi ? hi : value;
 }
 
 uint32_t WidthDivisorFor(uint32_t largeSize) { return largeSize ? 2 : 3; }
 
-uint32_t RefreshPeriodMs(uint32_t minutes) {
-    const uint32_t kMinMinutes = 1, kMaxMinutes = 24 * 60;
-    if (minutes < kMinMinutes) minutes = kMinMinutes;
-    if (minutes > kMaxMinutes) minutes = kMaxMinutes;
-    return minutes * 60000u;
-}
+// The minutes are in range (InSettingRange), so the period stays far below 2^32.
+uint32_t RefreshPeriodMs(uint32_t minutes) { return minutes * 60000u; }

@@ -3,9 +3,12 @@
 // colours are COLORREF values (red in the low byte), flags are 0 or 1.
 //
 // Thread rule: TickerSettings belongs to the window thread, which fills it at window creation
-// and changes it when a preferences page is applied. The feed worker reads it to build its
-// request.
+// and changes it when a preferences page is applied. The feed worker does not read it directly:
+// it takes a copy with SnapshotSettings, and the window thread changes a text field only
+// through SetSettingText; both hold one lock for the length of the copy, so a request never
+// carries a list half old and half new. Numbers are single aligned words, written as they are.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return r | (g << 8) | (b << 16); }
@@ -60,11 +63,20 @@ struct TickerSettingsData {
 
 extern TickerSettingsData TickerSettings;
 
+// Feed worker: a copy of TickerSettings with every text field terminated.
+TickerSettingsData SnapshotSettings();
+// Window thread: copies text into field (size bytes, one of TickerSettings' texts).
+void SetSettingText(char* field, size_t size, const char* text);
+template <size_t N> void SetSettingText(char (&field)[N], const char* text) {
+    SetSettingText(field, N, text);
+}
+
 // Where the values live: HKEY_LOCAL_MACHINE\SOFTWARE\Ostrivane\Ticker.
 extern const char* const kSettingsKeyPath[3];
 
 // Value names of the strings and numbers.
 extern const char kStockSymbolsValue[];
+extern const char kTickerSpeedValue[];
 extern const char kPathValue[];
 extern const char kNewsRefreshValue[];
 extern const char kStoriesPerTopicValue[];
@@ -81,7 +93,22 @@ constexpr uint32_t kDefaultNewsRefresh = 15;
 constexpr uint32_t kDefaultStoriesPerTopic = 10;
 // "Ticker Speed" has no stored default; an absent value reads as the first-run speed.
 constexpr uint32_t kDefaultScrollSpeed = 2;
-constexpr uint32_t kMaxScrollSpeed = 4;
+
+// The range of each stored number: what its preferences page lets the user choose. Every
+// number the store reads is brought into its range, the nearer bound taken for a value outside
+// it (written by hand, or by an older build): "Ticker Speed" 0 reads as 1 and 9 as 4, "News
+// Refresh" 0 as 10. A flag, any number without a row here, reads as 1 for every value but 0,
+// so "Ticker Size" 3 is the large size. Colours are read as they stand.
+struct SettingRange {
+    const char* name;
+    uint32_t lo, hi;
+};
+constexpr uint32_t kMinScrollSpeed = 1, kMaxScrollSpeed = 4;
+constexpr uint32_t kMinRefreshMinutes = 10, kMaxRefreshMinutes = 60;
+constexpr uint32_t kMinStoriesPerTopic = 3, kMaxStoriesPerTopic = 20;
+constexpr int kSettingRangeCount = 3;
+extern const SettingRange kSettingRanges[kSettingRangeCount];
+uint32_t InSettingRange(const char* name, uint32_t value);
 
 struct ColorSettingRow {
     int id;
@@ -106,11 +133,6 @@ const FlagSettingRow* FindFlagSetting(int id);
 
 // A store is new when none of the nine content flags (seven topics, quotes, weather) is set.
 bool IsFreshStore(const TickerSettingsData& s);
-
-// Values taken from the registry are used as stored, except where a stray value would hurt:
-// a speed above 4 would paint thousands of frames a tick, a refresh period of 0 minutes would
-// refresh without pause. These bring such values back into range.
-uint32_t ClampScrollSpeed(uint32_t speed);
 
 // Width divisor for the "Ticker Size" flag: 3 normal, 2 large. Any nonzero value means large.
 uint32_t WidthDivisorFor(uint32_t largeSize);

@@ -52,6 +52,11 @@ uint32_t ReadDword(const char* name, uint32_t value) {
     return value;
 }
 
+// A number or flag: the stored value brought into its range, or value when there is none.
+uint32_t ReadNumber(const char* name, uint32_t value) {
+    return InSettingRange(name, ReadDword(name, value));
+}
+
 void SetDword(const char* name, uint32_t value) {
     WithSettingsKey([&](HKEY key) {
         DWORD data = value;
@@ -104,13 +109,13 @@ void ReadInstallPath(char* path) {
     if (!QueryString(kPathValue, path, kPathField)) CopyText(path, kPathField, kDefaultInstallPath);
 }
 
-uint32_t ReadNewsRefresh() { return ReadDword(kNewsRefreshValue, kDefaultNewsRefresh); }
+uint32_t ReadNewsRefresh() { return ReadNumber(kNewsRefreshValue, kDefaultNewsRefresh); }
 
 void WriteNewsRefresh(uint32_t minutes) { SetDword(kNewsRefreshValue, minutes); }
 
 uint32_t ReadStoriesPerTopic(int id) {
     if (id != IDC_STORIES) return kDefaultStoriesPerTopic;
-    return ReadDword(kStoriesPerTopicValue, kDefaultStoriesPerTopic);
+    return ReadNumber(kStoriesPerTopicValue, kDefaultStoriesPerTopic);
 }
 
 void WriteStoriesPerTopic(int id) {
@@ -134,7 +139,7 @@ void WriteColorSetting(int id, uint32_t color) {
 
 uint32_t ReadFlagSetting(int id) {
     const FlagSettingRow* row = FindFlagSetting(id);
-    return row ? ReadDword(row->name, row->defaultValue) : 0;
+    return row ? ReadNumber(row->name, row->defaultValue) : 0;
 }
 
 void WriteFlagSetting(int id, uint32_t value) {
@@ -191,5 +196,5 @@ void LoadAllSettings() {
     s.myTamzoOnly = ReadFlagSetting(IDC_MY_TAMZO_ONLY);
     LoadStockSymbols();
     s.refreshMinutes = ReadNewsRefresh();
-    s.scrollSpeed = ClampScrollSpeed(ReadFlagSetting(IDC_TICKER_SPEED));
+    s.scrollSpeed = ReadFlagSetting(IDC_TICKER_SPEED);
 }

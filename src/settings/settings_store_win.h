@@ -1,7 +1,8 @@
 // The settings store: one small operation per value. Each opens the settings key (creating
 // it when missing), reads or writes exactly one value and closes the key again; none reports
 // an error. A read that fails leaves its default (numbers, colours) or the caller's buffer
-// (strings). Implemented over the registry.
+// (strings); a number that is read comes into its range (InSettingRange). Implemented over
+// the registry.
 //
 // Thread rule: window thread, except WriteSettingString("Last Stock Update") and
 // ReadSettingString("Airports"), which the feed worker calls. No handle is shared, so no lock

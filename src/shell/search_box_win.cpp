@@ -3,6 +3,8 @@
 // page. Window thread only.
 #include "shell/search_box_win.h"
 
+#include <vector>
+
 #include "base/button_panel.h"
 #include "base/program_win.h"
 #include "shell/browser_win.h"
@@ -16,7 +18,6 @@ constexpr DWORD kSearchBoxStyle =
     WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL;
 
 WNDPROC EditProc;  // the edit control's own procedure, kept when the box is subclassed
-int EnterToggle;   // which of two successive scroll notifications searches
 
 // A right click in the box opens the ticker's menu, not the edit control's own.
 LRESULT CALLBACK SearchBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -36,25 +37,37 @@ void CreateSearchBox(HWND window) {
         SearchBoxWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SearchBoxProc)));
 }
 
+// Takes out the line break that Enter left just before the caret, which brings the box back
+// to its one line of typed text.
+void TakeOutEnter(HWND box) {
+    DWORD caret = 0;
+    SendMessageA(box, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    const int length = GetWindowTextLengthA(box);
+    if (caret < 2 || static_cast<int>(caret) > length) return;
+    std::vector<char> text(static_cast<size_t>(length) + 1);
+    GetWindowTextA(box, text.data(), length + 1);
+    if (text[caret - 2] != '\r' || text[caret - 1] != '\n') return;
+    SendMessageA(box, EM_SETSEL, caret - 2, caret);
+    SendMessageA(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    SendMessageA(box, EM_SCROLLCARET, 0, 0);
+}
+
 }  // namespace
 
-// Enter in the multi-line box adds a line and scrolls it down, which the box reports as
-// EN_VSCROLL. Scrolling back up may report once more; the toggle passes over that one.
-// The edit control reports that scroll from inside EM_SCROLL, so the report arrives here
-// nested: it only flips the toggle and does not scroll again. Scrolling again would go on
-// line by line up to the top, one report per line, and a second Enter would search twice.
+// Enter in the multi-line box adds a line break and scrolls down to it, which the box reports
+// as EN_VSCROLL: the search page opens for what the box holds (the line break read as
+// spaces). The box then takes the line break out again, so that it shows the typed text
+// after every search and the next Enter searches for the same words. Its own scroll back up
+// arrives here nested, from inside the change, and is passed over.
 void OnSearchBoxScroll(HWND window) {
-    static bool scrollingBack;
-    if (!EnterToggle) {
-        RECT client;
-        GetClientRect(window, &client);
-        OpenBrowserPage(SearchPagePoint(client.right));
-    }
-    EnterToggle = !EnterToggle;
-    if (scrollingBack) return;
-    scrollingBack = true;
-    SendMessageA(SearchBoxWindow, EM_SCROLL, SB_LINEUP, 0);
-    scrollingBack = false;
+    static bool tidying;
+    if (tidying) return;
+    RECT client;
+    GetClientRect(window, &client);
+    OpenBrowserPage(SearchPagePoint(client.right));
+    tidying = true;
+    TakeOutEnter(SearchBoxWindow);
+    tidying = false;
 }
 
 void UpdateSearchBox(HWND window) {

@@ -41,12 +41,15 @@ class LiveFeed(TickerTest):
         self.assertTrue(self.s.wait_for(lambda: f"{feed}</td><td>1</td>" in status(), WAIT),
                         f"the portal did not read the feed: {status()}")
         self.start_taskbar()
-        self.start_ticker({"US Headlines": 1, "Ticker Speed": 0})
+        self.start_ticker({"US Headlines": 1})
         self.start_browser()
 
         # Once the first refresh has put the headline in place, a double click on the strip's
-        # start opens its link: the story page of the live headline.
+        # start ("Next Topic" brings it back) opens its link: the story page of the headline.
+        jumps = iter(range(1, 1000))
+
         def opened():
+            self.post("class:Ticker", 0x0114, 8 | next(jumps) << 16)  # WM_HSCROLL: Next Topic
             self.mouse("dblclick", 12, 10)
             return self.s.wait_for(lambda: [item[:-len(OPEN_TAIL)] for _, topic, item in
                                             self.dde_requests() if topic == "WWW_OpenURL"], 1.0)

@@ -104,7 +104,14 @@ class Placement(TickerTest):
         self.start(screen_saver=1)
         self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
         self.wait_row("SSBar", 2)
+        # The shell restarts meanwhile: with no notification area to go back to, the ticker
+        # stays in its bar (three placement ticks, nothing to wait on) until it is back.
+        self.post(TRAY, WM_CLOSE)
+        self.assertTrue(self.s.wait_for(lambda: not self.row("TrayNotifyWnd"), 10))
         saver = self.s.spawn(w.SCREENSAVER_EXE)
+        self.wait_row("WindowsScreenSaverClass")
+        self.s.wait_for(lambda: False, 1.5)
+        self.start_taskbar()
         self.assertTrue(self.s.wait_for(
             lambda: (self.bar() or {}).get("owner") ==
             (self.row("WindowsScreenSaverClass") or {}).get("hwnd"), 3))
@@ -114,7 +121,6 @@ class Placement(TickerTest):
         self.assertTrue(self.s.wait_for(lambda: self.ticker()["parent"] ==
                                         self.row("TrayNotifyWnd")["hwnd"], 2))
         self.assertIsNone(self.bar(), "expanded again after the screen saver")
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -14,6 +14,7 @@ from scene import TickerTest
 from screen import Region
 
 SHOTS = w.BUILD / "screenshots"
+FOLDER = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")  # "Path": the new copy is started
 PAGES = ["ticker", "news_colors", "symbols", "maker"]
 TICKER_PAGE, NEWS_PAGE, SYMBOLS_PAGE = 0, 1, 2
 CONTENT_SWITCHES = {ids.IDC_US: "US Headlines", ids.IDC_WORLD: "World Headlines",
@@ -257,7 +258,7 @@ class Preferences(TickerTest):
         self.close_sheet(IDCANCEL)
 
     def test_symbols_page_adds_removes_and_the_next_request_quotes_them(self):
-        self.start({"Stock Symbols": "^DJI+IBM+MSFT", "Stock Quotes": 1})
+        self.start({"Stock Symbols": "^DJI+IBM+MSFT", "Stock Quotes": 1, "Path": FOLDER})
         self.asks_for(0, stocks="^DJI,IBM,MSFT")
         page = self.open_sheet(SYMBOLS_PAGE)
         symbols = self.control(page, ids.IDC_SYMBOL_LIST)
@@ -303,11 +304,26 @@ class Preferences(TickerTest):
         self.assertEqual("", self.values()["Stock Symbols"])
         page = self.open_sheet(SYMBOLS_PAGE)
         self.assertEqual([], self.s.text(self.control(page, ids.IDC_SYMBOL_LIST)["hwnd"])["items"])
-        self.close_sheet(IDCANCEL)
 
-    def test_about_box_the_account_bound_sheet_and_a_size_that_starts_a_larger_copy(self):
-        folder = "Z:" + str(w.TICKER_EXE.parent).replace("/", "\\")
-        self.start({"Path": folder, "My Tamzo Only": 1, "My Tamzo!": 1})
+        # One OK that adds a symbol and makes the ticker large: the larger copy starts once
+        # every page has saved, at half the screen, and quotes the new symbol at once.
+        self.type(page, ids.IDC_SYMBOL_EDIT, "new", "NEW")
+        self.press(page, ids.IDC_ADD_SYMBOL)
+        self.press(self.show(TICKER_PAGE), ids.IDC_LARGE_SIZE)
+        old = self.ticker()
+        with self.s.window_counts("Ticker") as counts:
+            self.close_sheet()
+            self.proc.wait(timeout=60)
+            new = self.s.wait_for(lambda: self.row("Ticker", visible=True), 30)
+        self.assertLessEqual(max(counts), 1, "two tickers at once")
+        self.assertTrue(new and new["pid"] != old["pid"], new)
+        self.assertGreaterEqual(new["cw"], 1024 // 2 - 3)
+        self.assertEqual({"Stock Symbols": "NEW", "Ticker Size": 1}, {
+            name: self.values()[name] for name in ("Stock Symbols", "Ticker Size")})
+        self.asks_for(len(self.portal.requests()), stocks="NEW")
+
+    def test_about_box_the_account_bound_sheet_and_the_same_size_again(self):
+        self.start({"Path": FOLDER, "My Tamzo Only": 1, "My Tamzo!": 1})
         for close in ("mouse", "enter"):
             self.command(ids.IDM_ABOUT)
             about = self.dialog("About")
@@ -332,25 +348,12 @@ class Preferences(TickerTest):
         self.assertEqual(1, self.values()["My Tamzo!"])
 
         # The size the ticker already has, applied again: no copy is started.
-        old = self.ticker()
         page = self.open_sheet()
         self.press(page, ids.IDC_LARGE_SIZE)
         self.press(page, ids.IDC_LARGE_SIZE)
         self.close_sheet()  # a copy would have been started before the sheet went
         self.assertEqual(1, len(self.s.processes("Ticker.exe")))
         self.assertEqual(0, self.values()["Ticker Size"])
-
-        # Large: a new copy starts at half the screen and closes this one.
-        page = self.open_sheet()
-        self.press(page, ids.IDC_LARGE_SIZE)
-        with self.s.window_counts("Ticker") as counts:
-            self.close_sheet()
-            self.proc.wait(timeout=60)
-            new = self.s.wait_for(lambda: self.row("Ticker", visible=True), 30)
-        self.assertLessEqual(max(counts), 1, "two tickers at once")
-        self.assertTrue(new and new["hwnd"] != old["hwnd"] and new["pid"] != old["pid"], new)
-        self.assertGreaterEqual(new["cw"], 1024 // 2 - 3)
-        self.assertEqual(1, self.values()["Ticker Size"])
 
 
 if __name__ == "__main__":

@@ -58,10 +58,12 @@ class Startup(TickerTest):
         self.assertEqual(18, self.icon_count())
         self.assertEqual(18 * 20 - 3, self.ticker()["cw"])
 
-    def test_a_second_start_replaces_the_first(self):
+    def test_a_second_start_replaces_the_first_also_an_expanded_one(self):
         self.start_taskbar()
         first = self.start_ticker()
         first_hwnd = self.ticker()["hwnd"]
+        self.command(ids.IDM_EXPAND)  # out of the notification area, into its bar
+        self.wait_row("Ticker", parent=self.wait_row("SSBar")["hwnd"])
         with self.s.window_counts("Ticker") as counts:
             second = self.start_ticker(wait=False)
             first.wait(timeout=30)

@@ -27,13 +27,9 @@ std::string Quote(const char* text, size_t length) {
     if (wideLength > 0) MultiByteToWideChar(CP_ACP, 0, text, limit, wide.data(), wideLength);
     std::string out = "\"";
     for (int i = 0; i < wideLength; ++i) {
-        if (wide[i] == '"' || wide[i] == '\\') out += '\\';
-        if (wide[i] >= 0x20 && wide[i] < 0x7F) {
-            out += static_cast<char>(wide[i]);
-            continue;
-        }
         char escape[8];
-        std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(wide[i]));
+        const bool plain = wide[i] >= 0x20 && wide[i] < 0x7F && wide[i] != '"' && wide[i] != '\\';
+        std::snprintf(escape, sizeof escape, plain ? "%c" : "\\u%04x", unsigned(wide[i]));
         out += escape;
     }
     return out + "\"";
@@ -56,7 +52,6 @@ class Json {
         std::snprintf(text, sizeof text, "0x%08llx", value);
         return Str(key, text);
     }
-    Json& Handle(const char* key, HWND window) { return Hex(key, UINT_PTR(window)); }
     Json& Rect(const char* key, const RECT& r) {
         return Raw(key, "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
                             std::to_string(r.right) + "," + std::to_string(r.bottom) + "]");
@@ -73,13 +68,9 @@ class Json {
 
 // A decimal number (an optional leading '-') or 0x hex; false on anything else.
 bool ParseNumber(const char* text, long long& value) {
-    if (!text || !*text) return false;
     char* end = nullptr;
-    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (hex && !text[2]) return false;
-    value = hex ? static_cast<long long>(std::strtoull(text + 2, &end, 16))
-                : std::strtoll(text, &end, 10);
-    return *end == '\0';
+    value = std::strtoll(text, &end, 0);
+    return *text && !*end;
 }
 
 std::string ClassOf(HWND window) {
@@ -103,14 +94,13 @@ std::vector<HWND> ChildrenOf(HWND parent) {
     return children.second;
 }
 
-// Calls visit(window, depth, zIndex) for every window, parents before their children, in
-// z-order among siblings, until it returns false.
-void WalkWindows(const std::function<bool(HWND, int, int)>& visit) {
+// Calls visit(window, depth) for every window, parents before their children, in z-order
+// among siblings, until it returns false.
+void WalkWindows(const std::function<bool(HWND, int)>& visit) {
     int budget = kMaxWindows;
     std::function<bool(HWND, int)> walk = [&](HWND parent, int depth) {
-        int z = 0;
         for (HWND child : ChildrenOf(parent))
-            if (budget-- <= 0 || !visit(child, depth, z++) ||
+            if (budget-- <= 0 || !visit(child, depth) ||
                 (depth + 1 < kMaxDepth && !walk(child, depth + 1)))
                 return false;
         return true;
@@ -120,7 +110,7 @@ void WalkWindows(const std::function<bool(HWND, int, int)>& visit) {
 
 HWND FindByClass(const char* className, bool visibleOnly = false) {
     HWND found = nullptr;
-    WalkWindows([&](HWND window, int, int) {
+    WalkWindows([&](HWND window, int) {
         if (lstrcmpiA(ClassOf(window).c_str(), className) ||
             (visibleOnly && !IsWindowVisible(window)))
             return true;
@@ -138,41 +128,39 @@ HWND ParseTarget(const char* text) {
     return IsWindow(window) ? window : nullptr;
 }
 
-Json Describe(HWND window, int depth, int z) {
+// depth < 0: not asked (info), so not written.
+Json Describe(HWND window, int depth = -1) {
     HWND parent = GetAncestor(window, GA_PARENT);
     const bool topLevel = !parent || parent == GetDesktopWindow();
     char title[512] = "";
     GetWindowTextA(window, title, sizeof(title));
     DWORD pid = 0;
-    const DWORD tid = GetWindowThreadProcessId(window, &pid);
+    GetWindowThreadProcessId(window, &pid);
     RECT rc = {}, client = {};
     GetWindowRect(window, &rc);
     GetClientRect(window, &client);
     RECT rel = rc;
     if (!topLevel) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rel), 2);
-    return Json()
-        .Handle("hwnd", window)
-        .Handle("parent", topLevel ? nullptr : parent)
-        .Handle("owner", GetWindow(window, GW_OWNER))
+    Json row;
+    row.Hex("hwnd", UINT_PTR(window))
+        .Hex("parent", UINT_PTR(topLevel ? nullptr : parent))
+        .Hex("owner", UINT_PTR(GetWindow(window, GW_OWNER)))
         .Str("class", ClassOf(window))
         .Num("id", GetWindowLongPtrA(window, GWLP_ID))
         .Str("title", title)
         .Num("pid", pid)
-        .Num("tid", tid)
         .Bool("visible", IsWindowVisible(window))
         .Rect("rect", rc)
         .Rect("rel", rel)
         .Num("cw", client.right - client.left)
         .Num("ch", client.bottom - client.top)
-        .Num("z", z)
-        .Num("depth", depth)
-        .Hex("style", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)))
-        .Hex("exstyle", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+        .Hex("style", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+    return depth < 0 ? row : row.Num("depth", depth);
 }
 
 int CmdTree(int, char**) {
-    WalkWindows([](HWND window, int depth, int z) {
-        Describe(window, depth, z).Print();
+    WalkWindows([](HWND window, int depth) {
+        Describe(window, depth).Print();
         return true;
     });
     return 0;
@@ -180,15 +168,7 @@ int CmdTree(int, char**) {
 
 int CmdInfo(int, char** argv) {
     HWND window = ParseTarget(argv[0]);
-    if (!window) return Json().Str("error", "no such window").Print(1);
-    int z = 0, depth = 0;
-    for (HWND w = GetWindow(window, GW_HWNDPREV); w && z < kMaxWindows;
-         w = GetWindow(w, GW_HWNDPREV))
-        ++z;
-    for (HWND p = GetAncestor(window, GA_PARENT); p && p != GetDesktopWindow() && depth < kMaxDepth;
-         p = GetAncestor(p, GA_PARENT))
-        ++depth;
-    return Describe(window, depth, z).Print();
+    return window ? Describe(window).Print() : Json().Bool("ok", false).Print(1);
 }
 
 // send and post: TARGET MSG WPARAM LPARAM.
@@ -196,19 +176,12 @@ int Message(char** argv, bool post) {
     long long m = 0, w = 0, l = 0;
     HWND target = ParseTarget(argv[0]);
     if (!ParseNumber(argv[1], m) || !ParseNumber(argv[2], w) || !ParseNumber(argv[3], l)) return 2;
-    if (!target) return Json().Bool("ok", false).Str("error", "no such window").Print(1);
-    if (post) {
-        if (PostMessageA(target, UINT(m), WPARAM(w), LPARAM(l)))
-            return Json().Bool("ok", true).Print();
-        return Json().Bool("ok", false).Str("error", "post failed").Print(1);
-    }
     DWORD_PTR result = 0;
-    const bool sent = SendMessageTimeoutA(target, UINT(m), WPARAM(w), LPARAM(l),
-                                          SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
-    Json line;
-    line.Bool("ok", sent).Num("result", static_cast<LRESULT>(result));
-    if (!sent) line.Str("error", "timed out or failed");
-    return line.Print(sent ? 0 : 1);
+    const bool ok = target && (post ? PostMessageA(target, UINT(m), WPARAM(w), LPARAM(l))
+                                    : SendMessageTimeoutA(target, UINT(m), WPARAM(w), LPARAM(l),
+                                                          SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                                                          kSendTimeoutMs, &result));
+    return Json().Bool("ok", ok).Num("result", static_cast<LRESULT>(result)).Print(!ok);
 }
 int CmdSend(int, char** argv) { return Message(argv, false); }
 int CmdPost(int, char** argv) { return Message(argv, true); }
@@ -220,10 +193,9 @@ int WaitFor(int argc, char** argv, bool present) {
     if (!ParseNumber(argv[1], timeout) || timeout < 0 || argc > (visibleOnly ? 3 : 2)) return 2;
     for (const DWORD start = GetTickCount();; Sleep(kPollMs)) {
         HWND window = FindByClass(argv[0], visibleOnly);
-        const long long elapsed = GetTickCount() - start;
         const bool done = (window != nullptr) == present;
-        if (done || elapsed >= timeout)
-            return Json().Bool("ok", done).Handle("hwnd", window).Num("ms", elapsed).Print(!done);
+        if (done || GetTickCount() - start >= timeout)
+            return Json().Bool("ok", done).Hex("hwnd", UINT_PTR(window)).Print(!done);
     }
 }
 int CmdWait(int argc, char** argv) { return WaitFor(argc, argv, true); }
@@ -261,7 +233,7 @@ int CmdText(int, char** argv) {
 }
 
 // reg ROOT\KEY: every value of the key as {name, type, length, data}; strings up to their first
-// zero byte, DWORDs as numbers, anything else as hex.
+// zero byte, DWORDs as numbers.
 int CmdReg(int, char** argv) {
     const std::pair<const char*, HKEY> roots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
                                                   {"HKCU", HKEY_CURRENT_USER},
@@ -275,7 +247,7 @@ int CmdReg(int, char** argv) {
         if (RegOpenKeyExA(handle, slash ? slash + 1 : "", 0, KEY_READ, &key) != ERROR_SUCCESS)
             key = nullptr;
     }
-    if (!key) return Json().Str("error", "no such key").Str("key", argv[0]).Print(1);
+    if (!key) return Json().Bool("ok", false).Print(1);
     DWORD maxName = 0, maxData = 0;
     RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
                      &maxData, nullptr, nullptr);
@@ -292,25 +264,17 @@ int CmdReg(int, char** argv) {
         }
         if (status != ERROR_SUCCESS) break;
         const char* text = reinterpret_cast<const char*>(data.data());
-        std::string shown;
-        if (type == REG_SZ || type == REG_EXPAND_SZ) {
-            shown = Quote(text, std::find(text, text + length, '\0') - text);
-        } else if (type == REG_DWORD && length == sizeof(DWORD)) {
-            shown = std::to_string(*reinterpret_cast<const DWORD*>(text));
-        } else {
-            for (DWORD i = 0; i < length; ++i) {
-                char pair[4];
-                std::snprintf(pair, sizeof pair, "%02x", data[i]);
-                shown += pair;
-            }
-            shown = "\"" + shown + "\"";
-        }
-        const char* types[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD"};
+        DWORD number = 0;  // a DWORD; any other kind (no setting has one) as its first bytes
+        std::memcpy(&number, text, std::min<DWORD>(length, sizeof number));
+        const bool sz = type == REG_SZ;
         Json()
             .Str("name", std::string(name.data(), nameLength))
-            .Str("type", type <= REG_DWORD ? types[type] : "REG_TYPE_" + std::to_string(type))
+            .Str("type", sz                  ? "REG_SZ"
+                         : type == REG_DWORD ? "REG_DWORD"
+                                             : std::to_string(type))
             .Num("length", length)
-            .Raw("data", shown)
+            .Raw("data", sz ? Quote(text, std::find(text, text + length, '\0') - text)
+                            : std::to_string(number))
             .Print();
         ++index, retries = 0;
     }
@@ -361,28 +325,20 @@ int CmdMouse(int argc, char** argv) {
         ok = SendMouse(flags) && ok;
         Sleep(kMouseStepMs);
     }
-    POINT at = {};
-    GetCursorPos(&at);
-    return Json().Bool("ok", ok).Num("x", at.x).Num("y", at.y).Print(ok ? 0 : 1);
+    return Json().Bool("ok", ok).Print(!ok);
 }
 
+// TARGET: 0xHANDLE or class:NAME. send/post TARGET MSG WPARAM LPARAM; wait/wait-gone CLASS
+// TIMEOUT_MS [--visible]; reg ROOT\\KEY; text TARGET; mouse as above.
 struct Command {
     const char* name;
     int minArgs;  // arguments after the command name
-    const char* usage;
     int (*run)(int argc, char** argv);
 };
 const Command kCommands[] = {
-    {"tree", 0, "tree", CmdTree},
-    {"info", 1, "info TARGET", CmdInfo},
-    {"send", 4, "send TARGET MSG WPARAM LPARAM", CmdSend},
-    {"post", 4, "post TARGET MSG WPARAM LPARAM", CmdPost},
-    {"wait", 2, "wait CLASS TIMEOUT_MS [--visible]", CmdWait},
-    {"wait-gone", 2, "wait-gone CLASS TIMEOUT_MS [--visible]", CmdWaitGone},
-    {"reg", 1, "reg ROOT\\KEY\\PATH", CmdReg},
-    {"mouse", 1, "mouse move X Y | down | up | click X Y | dblclick X Y | rclick X Y", CmdMouse},
-    {"text", 1, "text TARGET", CmdText},
-};
+    {"tree", 0, CmdTree}, {"info", 1, CmdInfo},   {"send", 4, CmdSend},
+    {"post", 4, CmdPost}, {"wait", 2, CmdWait},   {"wait-gone", 2, CmdWaitGone},
+    {"reg", 1, CmdReg},   {"mouse", 1, CmdMouse}, {"text", 1, CmdText}};
 
 int Run(int argc, char** argv) {
     for (const Command& command : kCommands) {
@@ -391,9 +347,7 @@ int Run(int argc, char** argv) {
         if (code != 2) return code;
         break;
     }
-    std::fprintf(stderr,
-                 "usage: Probe COMMAND ... | Probe serve  (TARGET: 0xHANDLE or class:NAME)\n");
-    for (const Command& command : kCommands) std::fprintf(stderr, "  Probe %s\n", command.usage);
+    std::fprintf(stderr, "usage: Probe COMMAND ARGS... | Probe serve (see probe.cpp)\n");
     return 2;
 }
 

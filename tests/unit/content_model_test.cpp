@@ -58,11 +58,14 @@ TEST(LinkTable, ReadLinkStaysBelowTheCount) {
     EXPECT_STREQ("http://x/1", e.url);
     EXPECT_FALSE(ReadLink(2, &e));
     EXPECT_FALSE(ReadLink(-1, &e));
+    FillLinks({100, 200, 300});
+    DropLinksPast(250);
+    EXPECT_EQ(2, LinkCount.load());
     ClearLinks();
     EXPECT_FALSE(ReadLink(0, &e));
 }
 
-TEST(LinkTable, FindLinkAtComparesUnsigned) {
+TEST(LinkTable, FindLinkAtComparesUnsignedAndSeesThroughRepeatCopies) {
     FillLinks({100, 200});
     LinkEntry e;
     EXPECT_EQ(0, FindLinkAt(0, &e));
@@ -75,17 +78,28 @@ TEST(LinkTable, FindLinkAtComparesUnsigned) {
     FillLinks({100, -7});
     EXPECT_EQ(1, FindLinkAt(5000, &e));
     EXPECT_EQ(1, FindLinkAt(0xFFFFFFF0u, &e));
+    // Past the scroll period the copies repeat the items; the gap before them opens nothing.
+    FillLinks({100, 200});
+    WrapWidth = 208;
+    for (uint32_t period : {1u, 2u}) EXPECT_EQ(1, FindLinkAt(period * 208 + 150, &e));
+    EXPECT_EQ(-1, FindLinkAt(204, &e));
+    WrapWidth = 0;
     ClearLinks();
 }
 
 // A writer hands over texts and link tables as fast as it can while a reader copies the text
 // and looks links up. Every text is one letter repeated to a length of its own, and every link
 // names its edge, so a torn text or a mixed-up entry shows. Bounded in time, not in rounds.
+// Meanwhile the symbols page publishes one of two lists, and the worker's copy of the settings
+// holds one or the other, never a mix.
 TEST(HandOver, AReaderNeverSeesATornTextOrAWrongLink) {
     std::atomic<bool> stop{false}, started{false};
+    const std::string lists[2] = {std::string(259, 'A'), std::string(259, 'B')};
+    SetSettingText(TickerSettings.stockSymbols, lists[0].c_str());
     std::thread writer([&] {
         char text[4096], url[kLinkUrlSize];
         for (unsigned round = 0; !stop; ++round, started = true) {
+            SetSettingText(TickerSettings.stockSymbols, lists[round & 1].c_str());
             if (round % 8 == 0) {
                 const size_t length = 100 + (round * 997) % 3900;
                 std::memset(text, 'a' + round / 8 % 26, length);
@@ -101,7 +115,7 @@ TEST(HandOver, AReaderNeverSeesATornTextOrAWrongLink) {
             }
         }
     });
-    int copies = 0, lookups = 0, found = 0, badTexts = 0, badLinks = 0;
+    int copies = 0, lookups = 0, found = 0, badTexts = 0, badLinks = 0, badLists = 0;
     static char copy[kDisplayTextSize];
     while (!started) std::this_thread::yield();
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -112,6 +126,8 @@ TEST(HandOver, AReaderNeverSeesATornTextOrAWrongLink) {
             if (length < 100 || std::strspn(copy, std::string(1, copy[0]).c_str()) != length)
                 ++badTexts;
         }
+        const std::string symbols = SnapshotSettings().stockSymbols;
+        badLists += symbols != lists[0] && symbols != lists[1];
         LinkEntry e;
         const uint32_t position = uint32_t(++lookups * 7919) % 100000;
         if (FindLinkAt(position, &e) >= 0) {
@@ -128,6 +144,7 @@ TEST(HandOver, AReaderNeverSeesATornTextOrAWrongLink) {
     ClearLinks();
     EXPECT_EQ(0, badTexts) << "of " << copies << " copies";
     EXPECT_EQ(0, badLinks) << "of " << found << " links found";
+    EXPECT_EQ(0, badLists) << "of " << lookups << " copies of the settings";
     EXPECT_GT(copies, 0);
     EXPECT_GT(found, 0);
 }

@@ -28,9 +28,9 @@ const JumpCase kJumps[] = {
     {"one link: wrap to 0", 1, 42, kForward, kAhead, kCounter, 0},
     {"reversed: looks one item further", 5, 150, kReversed, kAhead, kCounter, 397},
     {"reversed, run off the end: the first item's end", 5, 350, kReversed, kAhead, kCounter, 100},
-    // Today the reversed strip over the last item does not move at all.
-    {"reversed over the last item", 5, 450, kReversed, kAhead, kCounter, 450},
-    {"reversed, one link", 1, 42, kReversed, kAhead, kCounter, 42},
+    // Reversed, the search over the last item starts past the end: it wraps all the same.
+    {"reversed over the last item", 5, 450, kReversed, kAhead, kCounter, 100},
+    {"reversed, one link", 1, 42, kReversed, kAhead, kCounter, 100},
     {"backwards: the topic before", 5, 450, kForward, kBehind, kCounter, 200},
     {"backwards from a topic's first item", 5, 250, kForward, kBehind, kCounter, 0},
     {"backwards from the first item: the last topic", 5, 50, kForward, kBehind, kCounter, 400},

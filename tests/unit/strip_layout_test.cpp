@@ -104,9 +104,18 @@ TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {
     EXPECT_GE(length + text.size(), size_t(kDisplayTextSize));
     EXPECT_EQ(0u, length % text.size());  // whole copies only
 
-    Display full(std::string(kDisplayTextSize - 1, 'f'));  // 19999 bytes: no room
-    full.Extend(1024);
-    EXPECT_EQ(size_t(kDisplayTextSize - 1), full.Text().size());
+    // A text too long to leave room for a copy gives up whole segments at its end and keeps
+    // its gap, so a copy of its start follows it: the strip never runs empty before it wraps.
+    std::string items;
+    for (int i = 0; items.size() < kDisplayTextSize - 12; ++i)
+        items += "item" + std::to_string(i) + "|";
+    Display longest(items + "  ");
+    longest.Extend(1024);
+    const std::string extended = longest.Text(), copy = "  " + items.substr(0, 300) + "|";
+    const std::string kept = extended.substr(0, extended.size() - copy.size());
+    EXPECT_EQ(copy, extended.substr(kept.size()));
+    EXPECT_EQ(items.substr(0, kept.size()), kept);
+    EXPECT_EQ('|', kept.back());
 
     Display unterminated(std::string(kDisplayTextSize, 'u'));
     unterminated.Extend(1024);
@@ -114,8 +123,9 @@ TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {
 }
 
 TEST(StripLayout, HostileTextsStayBounded) {
-    Display bars(std::string(kDisplayTextSize - 1, '|'));
-    EXPECT_EQ(7 * (kDisplayTextSize / 2) + 9 * (kDisplayTextSize / 2 - 1) + 8, bars.Extend(1024));
+    Display bars(std::string(kDisplayTextSize - 1, '|'));  // cut to leave room for the copy
+    const int32_t kept = kDisplayTextSize - int32_t(kRepeatRoom);
+    EXPECT_EQ((7 + 9) * (kept / 2) + 8, bars.Extend(1024));
     EXPECT_EQ(size_t(kDisplayTextSize - 1), bars.Text().size());
 
     Display segment("L|" + std::string(6000, 's') + "|");  // cut to the segment buffer

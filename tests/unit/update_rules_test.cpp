@@ -49,14 +49,11 @@ struct Image {
     }
     size_t Opt(size_t at) const { return pe + 24 + at; }
     size_t Section(int i) const { return Opt(wide ? 240 : 224) + 40 * i; }
-    void Put16(size_t at, uint16_t v) {
-        bytes[at] = uint8_t(v);
-        bytes[at + 1] = uint8_t(v >> 8);
+    void Put(size_t at, uint32_t v, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
     }
-    void Put32(size_t at, uint32_t v) {
-        Put16(at, uint16_t(v));
-        Put16(at + 2, uint16_t(v >> 16));
-    }
+    void Put16(size_t at, uint16_t v) { Put(at, v, 2); }
+    void Put32(size_t at, uint32_t v) { Put(at, v, 4); }
     ExeVerdict Check(ExeMachine machine) const {
         return CheckExecutable(bytes.data(), bytes.size(), bytes.size(), machine);
     }

@@ -77,10 +77,6 @@ inline HWND TestWindow(const char* className, int x, int y, int width, int heigh
     return window;
 }
 
-inline HWND QuietWindow(const char* className, int x, int y, int width, int height) {
-    return TestWindow(className, x, y, width, height);
-}
-
 // The top left width x height pixels of a device context, as COLORREF values row by row.
 struct Pixels {
     int width = 0, height = 0;

@@ -87,11 +87,8 @@ HANDLE WINAPI InstantRefresh(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTI
 }
 
 void SetDword(const char* name, DWORD value) {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS,
+              SHSetValueA(HKEY_LOCAL_MACHINE, kSettingsKey, name, REG_DWORD, &value, sizeof value));
 }
 
 bool WaitUntil(const std::function<bool()>& condition) {

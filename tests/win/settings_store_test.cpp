@@ -50,8 +50,24 @@ TEST_F(SettingsStore, HostileValuesStayWithinTheirFields) {
     ReadSettingString(kLastStockUpdateValue, LastUpdatedText);
     EXPECT_EQ(99u, std::strlen(LastUpdatedText));
 
-    SetRaw("Ticker Speed", REG_SZ, "9", 2);  // wrong type: its bytes are read as they are
-    EXPECT_LE(ClampScrollSpeed(ReadFlagSetting(IDC_TICKER_SPEED)), 4u);
+    SetRaw("Ticker Speed", REG_SZ, "9", 2);  // wrong type: its bytes are read as a number
+    EXPECT_EQ(4u, ReadFlagSetting(IDC_TICKER_SPEED));
+
+    // Numbers written by hand or by an older build read as the nearest value their page
+    // allows, a flag as on for anything but 0: what start-up and the ticker then use.
+    using S = TickerSettingsData;
+    const struct {
+        const char* name;
+        DWORD stored;
+        uint32_t S::*field;
+        uint32_t read;
+    } kNumbers[] = {{"Ticker Speed", 0, &S::scrollSpeed, 1},
+                    {"News Refresh", 0, &S::refreshMinutes, 10},
+                    {"Stories per Topic", 99, &S::storiesPerTopic, 20},
+                    {"US Headlines", 7, &S::showUS, 1}};
+    for (const auto& n : kNumbers) SetRaw(n.name, REG_DWORD, &n.stored, sizeof n.stored);
+    LoadAllSettings();
+    for (const auto& n : kNumbers) EXPECT_EQ(n.read, TickerSettings.*n.field) << n.name;
 }
 
 }  // namespace

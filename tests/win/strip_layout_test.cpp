@@ -17,6 +17,7 @@
 #include "feed/content_model.h"
 #include "feed/reply_parser.h"
 #include "gdi_objects_win.h"
+#include "patch_import_win.h"
 #include "shell/strip_fonts_win.h"
 #include "strip_reference_win.h"
 
@@ -181,27 +182,27 @@ class StripLayout : public testing::Test {
 HWND StripLayout::window;
 HWND StripLayout::tall;
 
-TEST_F(StripLayout, LinkEndsAfterTheLabelAndValueWithTheirSpaces) {
-    RecordLink(window, "IBM|+1 1/2|", "http://quote/IBM", 1);
-    RecordLink(window, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
-    ASSERT_EQ(2, LinkCount.load());
-    LinkEntry e;
-    ASSERT_TRUE(ReadLink(0, &e));
-    const int first = Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ");
-    EXPECT_EQ(first, e.rightEdge);
-    EXPECT_STREQ("http://quote/IBM", e.url);
-    EXPECT_EQ(1u, e.topicStart);
-    ASSERT_TRUE(ReadLink(1, &e));
-    EXPECT_EQ(first + Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 "), e.rightEdge);
-    EXPECT_EQ(0u, e.topicStart);
-}
+HDC WINAPI NoContext(HWND) { return nullptr; }
 
+// A link ends after its label and value with their spaces. When the system has no window
+// context to give, a window new to the layout is measured in a memory context: what the layout
+// keeps is real, then and in the calls after.
 TEST_F(StripLayout, WrapWidthIsTheSegmentsMeasuredAsRectanglesPlusEight) {
-    PutDisplayText("a|b&c|c|");
-    MeasureAndExtendDisplay(window);
-    EXPECT_EQ(RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") +
-                  RectWidth(LabelFont, "c ") + 8,
-              WrapWidth.load());
+    const int32_t wrap =
+        RectWidth(LabelFont, "a ") + RectWidth(ValueFont, "b&c ") + RectWidth(LabelFont, "c ") + 8;
+    for (int step : {0, 1, 2}) {  // the window's context, none, the window's context again
+        void* getDC = step != 1
+                          ? nullptr
+                          : PatchImport("user32.dll", "GetDC", reinterpret_cast<void*>(NoContext));
+        RecordLink(tall, "IBM|+1 1/2|MSFT|-3|", "http://quote/MSFT", 0);
+        PutDisplayText("a|b&c|c|");
+        MeasureAndExtendDisplay(step == 0 ? window : tall);
+        if (getDC) PatchImport("user32.dll", "GetDC", getDC);
+        EXPECT_EQ(wrap, WrapWidth.load()) << step;
+        EXPECT_EQ(Extent(LabelFont, "IBM ") + Extent(ValueFont, "1 1/2 ") +
+                      Extent(LabelFont, "MSFT ") + Extent(ValueFont, "3 "),
+                  ReadTable().edges.back());
+    }
 }
 
 // The limits of the text and the link table are the portable layout's (unit tests); here, that

@@ -15,6 +15,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/program_win.h"
@@ -70,7 +71,7 @@ std::vector<char> Copy(const std::string& text) {
 class StripPainter : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        window = gdi_test::QuietWindow("StripPainterTest", 100, 100, kWidth, kHeight);
+        window = gdi_test::TestWindow("StripPainterTest", 100, 100, kWidth, kHeight);
         tall = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 300, 31, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
         CreateStripFonts(window);
@@ -101,11 +102,18 @@ class StripPainter : public testing::Test {
     }
 
     // Fills the window with the sentinel, paints one frame of text and reads the window back.
+    // The window's context keeps nothing of the painter's: no clip, its font and mode.
     static Pixels PaintOnce(const std::string& text) {
         std::vector<char> copy = Copy(text);
         HDC dc = GetDC(window);
         Fill(dc, kSentinel);
+        const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+        const int mode = GetBkMode(dc);
         PaintStrip(dc, window, copy.data());
+        HRGN clip = CreateRectRgn(0, 0, 1, 1);
+        EXPECT_EQ(0, GetClipRgn(dc, clip));
+        DeleteObject(clip);
+        EXPECT_TRUE(font == GetCurrentObject(dc, OBJ_FONT) && mode == GetBkMode(dc));
         Pixels p = gdi_test::ReadPixels(dc, kWidth, kHeight);
         ReleaseDC(window, dc);
         return p;
@@ -189,20 +197,6 @@ TEST_F(StripPainter, AWindowTooNarrowForTheStripIsLeftAlone) {
     Pixels frame = PaintOnce("IBM|+1|");
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < 60; ++x) ASSERT_EQ(kSentinel, frame.At(x, y)) << x << "," << y;
-}
-
-TEST_F(StripPainter, TheWindowContextKeepsNothingOfThePainters) {
-    HDC dc = GetDC(window);
-    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
-    int mode = GetBkMode(dc);
-    char copy[] = "IBM|+1|MSFT|-2|";
-    PaintStrip(dc, window, copy);
-    HRGN probe = CreateRectRgn(0, 0, 1, 1);
-    EXPECT_EQ(0, GetClipRgn(dc, probe));  // no clip left behind
-    DeleteObject(probe);
-    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
-    EXPECT_EQ(mode, GetBkMode(dc));
-    ReleaseDC(window, dc);
 }
 
 // Strip texts with what makes frames hard: markers, empty segments, odd counts of "|", long
@@ -360,47 +354,15 @@ TEST_F(StripFastPainter, RandomTextsShowTheSamePixelsWhateverChangesBetweenFrame
 }
 
 TEST_F(StripFastPainter, TheSameTextAgainAndHostileTexts) {
-    struct Case {
-        std::vector<char> copy;
-        int32_t offset, wrap;
-    };
     std::vector<char> bars(kDisplayTextSize, '|');  // no zero byte in the copy's 20000 bytes
     std::vector<char> big = Copy("L|+" + std::string(6000, 'v') + "|R|j|");
-    std::vector<Case> cases = {{bars, 0, 5000},
-                               {bars, 4000, 5000},
-                               {big, 0, 900000},
-                               {big, 40000, 900000},
-                               {Copy(""), 5, 300}};
-    for (int32_t offset = -5; offset < 40; offset += 3)
-        cases.push_back({Copy("IBM|+1 1/2|MSFT|-3|{News|}World|"), offset, 200});
-    for (Case& c : cases) EXPECT_TRUE(Same(c.copy, c.offset, c.wrap, std::to_string(c.offset)));
-}
-
-// Scrolling on frame after frame through pieces much longer than the window and many short
-// ones, as the ticker does: every 50th frame is looked at.
-TEST_F(StripFastPainter, ScrollingThroughLongAndShortPiecesFrameAfterFrame) {
-    std::string text = "{Top Stories:  |{";
-    for (int i = 0; i < 40; ++i)
-        text += "Budget Talks Resume as Lawmakers Eye Holiday Recess  \x95  ";
-    text += "|";
-    for (int i = 0; i < 60; ++i)
-        text += "SYM" + std::to_string(i) + "|" + "+-%"[i % 3] + std::to_string(i * 7) + " 1/2|";
-    std::vector<char> copy = Copy(text);
-    const int32_t wrap = StripEnd(copy) + 8;
-    for (int32_t offset : {0, 2000, 14000, wrap - 700}) {
-        for (int frame = 0; frame < 700; ++frame) {
-            if (frame % 50 == 49) {
-                ASSERT_TRUE(Same(copy, offset, wrap, "frame " + std::to_string(frame)));
-            } else {
-                ScrollOffset = offset;
-                WrapWidth = wrap;
-                HDC dc = GetDC(window);
-                PaintStrip(dc, window, copy.data());
-                ReleaseDC(window, dc);
-            }
-            offset = ScrollOffset;
-        }
-    }
+    std::vector<char> quotes = Copy("IBM|+1 1/2|MSFT|-3|{News|}World|"), empty = Copy("");
+    const std::tuple<std::vector<char>*, int32_t, int32_t> cases[] = {
+        {&bars, 0, 5000},  {&bars, 4000, 5000}, {&big, 0, 900000}, {&big, 40000, 900000},
+        {&empty, 5, 300},  {&quotes, -5, 200},  {&quotes, 0, 200}, {&quotes, 1, 200},
+        {&quotes, 1, 200}, {&quotes, 39, 200}};  // the same frame twice: from what was kept
+    for (auto [copy, offset, wrap] : cases)
+        EXPECT_TRUE(Same(*copy, offset, wrap, std::to_string(offset)));
 }
 
 // A segment that starts right at the clip's right edge is still seen when its first glyph
@@ -423,12 +385,10 @@ TEST_F(StripFastPainter, InkThatLeavesItsCellAtTheClipEdgesStillShows) {
     ReleaseDC(window, dc);
     auto labelWidth = [](const std::string& s) {
         HDC dc = GetDC(window);
-        HGDIOBJ old = SelectObject(dc, LabelFont);
-        SIZE size{0, 0};
-        GetTextExtentPoint32A(dc, s.data(), static_cast<int>(s.size()), &size);
-        SelectObject(dc, old);
+        const int32_t width =
+            strip_reference::MeasureInFont(dc, StripPiece{s.data(), s.size(), 0, false, 0, 0});
         ReleaseDC(window, dc);
-        return static_cast<int32_t>(size.cx);
+        return width;
     };
     if (leftReaching.empty() && rightReaching.empty()) GTEST_SKIP() << "no glyph leaves its cell";
     const int32_t clipLeft = 10, clipRight = kWidth - 77;

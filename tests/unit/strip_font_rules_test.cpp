@@ -1,20 +1,9 @@
-// The refresh timer's period and the strip fonts' sizes, from the settings and the ticker's
-// client height.
-#include "settings/settings.h"
+// The strip fonts' sizes, from the ticker's client height.
 #include "shell/font_rules.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-TEST(RefreshPeriod, MinutesBetweenOneAndADayWithoutOverflow) {
-    EXPECT_EQ(60000u, RefreshPeriodMs(0));
-    EXPECT_EQ(60000u, RefreshPeriodMs(1));
-    EXPECT_EQ(1800000u, RefreshPeriodMs(30));
-    EXPECT_EQ(86400000u, RefreshPeriodMs(1440));
-    EXPECT_EQ(86400000u, RefreshPeriodMs(71583));  // would pass 2^32 milliseconds
-    EXPECT_EQ(86400000u, RefreshPeriodMs(0xFFFFFFFFu));
-}
 
 TEST(StripFonts, SizesFollowTheClientHeight) {
     struct Case {
