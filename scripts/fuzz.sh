@@ -13,7 +13,8 @@ tests='import json, sys; [print("\1".join([t["name"], *t["command"]])) for t in 
 ctest --test-dir build -R '^fuzz_' --show-only=json-v1 | python3 -c "$tests" |
     while IFS=$'\001' read -r -a cmd; do
         name=${cmd[0]} log=build/fuzz-logs/${cmd[0]}.log status=0
-        nice -n 19 "${cmd[@]:1}" -runs="$runs" -max_total_time="$seconds" >"$log" 2>&1 || status=$?
+        nice -n 19 "${cmd[@]:1}" -runs="$runs" -max_total_time="$seconds" \
+            -artifact_prefix=build/fuzz-logs/"$name"- >"$log" 2>&1 || status=$?
         echo "$name: $(grep -o 'number_of_executed_units: [0-9]*' "$log" | tail -1)," \
             "$( ((status)) && echo "FINDING, see $log" || echo "no finding")"
     done
