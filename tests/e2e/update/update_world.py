@@ -206,21 +206,6 @@ def new_key(work):
     return work / "other-key.pem"
 
 
-def wine_pids(session, program):
-    # The Linux ids of the session's Wine processes that run a program file named program.
-    env = f"WINEPREFIX={session.prefix}".encode()
-    pids = []
-    for entry in Path("/proc").iterdir():
-        try:
-            argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0]
-            environ = (entry / "environ").read_bytes().split(b"\0")
-            if argv0.endswith(program.encode()) and env in environ:
-                pids.append(int(entry.name))
-        except (OSError, ValueError):
-            pass
-    return pids
-
-
 # -- the installed ticker -------------------------------------------------------------------
 class Install:
     # The install directory C:\ostrivane in the session's prefix, named by the "Path"
@@ -331,7 +316,7 @@ class UpdateRun:
         # some seconds of a real build's life.
         if crash_new and world.wait(lambda: "The new build showed its window" in install.log(),
                                     120):
-            for pid in wine_pids(world.s, "Ticker.exe"):
+            for pid in world.s.processes("Ticker.exe"):
                 os.kill(pid, signal.SIGKILL)
         world.wait(lambda: "Updater finished:" in install.log(), 180)
         self.ticker = world.wait(self._other_ticker, 120)
