@@ -60,6 +60,23 @@ class TickerTest(unittest.TestCase):
             self.fail(f"the ticker showed no window: {self.s.state_of(proc)}")
         return proc
 
+    def until(self, condition, message, timeout=WAIT, interval=0.2):
+        # Waits until condition() gives a true value and returns it; fails with message (a text,
+        # or a function that makes one) when the time is up first.
+        found = self.s.wait_for(condition, timeout, interval)
+        self.assertTrue(found, message() if callable(message) else message)
+        return found
+
+    def refresh_until(self, condition, message, timeout=90):
+        # Chooses "Update Now" until condition() holds. The ticker ignores it while a refresh
+        # runs, so it is asked again until one starts; there may be no ticker for a moment.
+        def reached():
+            found = condition()
+            if not found:
+                self.s.send("class:Ticker", WM_COMMAND, ids.IDM_UPDATE_NOW, post=True)
+            return found
+        return self.until(reached, message, timeout, 1.0)
+
     def registry(self):
         # The ticker's stored values, {name: data}.
         return {name: row["data"] for name, row in (self.s.registry(KEY) or {}).items()}
@@ -75,16 +92,15 @@ class TickerTest(unittest.TestCase):
                      if all(r.get(k) == v for k, v in fields.items())), None)
 
     def wait_row(self, cls, timeout=WAIT, **fields):
-        found = self.s.wait_for(lambda: self.row(cls, **fields), timeout)
-        self.assertTrue(found, f"no {cls} window with {fields}")
-        return found
+        return self.until(lambda: self.row(cls, **fields), f"no {cls} window with {fields}", timeout)
 
     def dialog(self, title, timeout=WAIT):
         # A shown top-level dialog or message box with this caption.
         return self.wait_row("#32770", timeout, title=title, visible=True, depth=0)
 
     def gone(self, title, timeout=WAIT):
-        return self.s.wait_for(lambda: not self.row("#32770", title=title, depth=0), timeout)
+        self.until(lambda: not self.row("#32770", title=title, depth=0), f"{title!r} stayed open",
+                   timeout)
 
     def child(self, parent, cls=None, **fields):
         rows = [r for r in self.s.windows(cls) if r["parent"] == parent["hwnd"] and
@@ -134,26 +150,12 @@ class TickerTest(unittest.TestCase):
         # Real keyboard input through the X server, to the window that has the focus.
         subprocess.run(["xdotool", *args], env=self.s.env, timeout=60, check=True)
 
-    def type_into(self, row, text):
-        # Replaces the text of an edit box by typing, so the box's own rules apply. The click
-        # that gives it the focus alternates between two points, so that two in a row never make
-        # a double click.
-        x0, y0, x1, y1 = row["rect"]
-        self._left = not getattr(self, "_left", False)
-        x = x0 + (x1 - x0) // 3 if self._left else x1 - (x1 - x0) // 3
-        self.pointer("click", x, (y0 + y1) // 2)
-        self.keys("key", "Home", "shift+End", "BackSpace")
-        if text:
-            self.keys("type", "--delay", "40", text)
-
     # -- the context menu, read from the screen ---------------------------------------------
     def open_menu(self, x=120, y=8):
         # Right click on the ticker; returns {item name: {"enabled", "checked", "screen"}}.
         self.mouse("rclick", x, y)
         self.s.probe("mouse", "move", 3, 3)  # off the menu: no item highlighted
-        items = self.s.wait_for(self._read_menu, WAIT)
-        self.assertTrue(items, "no context menu with its seven items was drawn")
-        return items
+        return self.until(self._read_menu, "no context menu with its seven items was drawn")
 
     def _read_menu(self):
         menu = self.row("#32768", visible=True)
@@ -183,9 +185,8 @@ class TickerTest(unittest.TestCase):
         # Browser.exe serving the given DDE services ("--netscape", "--iexplore").
         start = len(self.dde_lines())
         self.browser = self.s.spawn(BROWSER_EXE, *services, "--log", self.dde_log)
-        self.assertTrue(self.s.wait_for(
-            lambda: any(l.startswith("ready") for l in self.dde_lines()[start:]), WAIT),
-            "the browser stand-in did not register its services")
+        self.until(lambda: any(l.startswith("ready") for l in self.dde_lines()[start:]),
+                   "the browser stand-in did not register its services")
 
     def stop_browser(self):
         os.killpg(self.browser.pid, signal.SIGTERM)
@@ -202,8 +203,7 @@ class TickerTest(unittest.TestCase):
             return [tuple(l.split("\t")[1:4]) for l in self.dde_lines()
                     if l.startswith("request\t")]
         if count is not None:
-            self.assertTrue(self.s.wait_for(lambda: len(got()) >= count, WAIT),
-                            f"expected {count} DDE requests, got {got()}")
+            self.until(lambda: len(got()) >= count, lambda: f"expected {count} DDE requests: {got()}")
         return got()
 
     def install_recorder(self, arguments):
