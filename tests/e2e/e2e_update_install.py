@@ -24,11 +24,9 @@ class UpdateInstall(u.UpdateTest):
         now = time.time()
         if time.gmtime(now + 36000).tm_year != time.gmtime(now).tm_year:
             self.skipTest("the listing would fall in next year, and it names no year")
-        install = self.install(program_time=u.OLD_LOCAL)
+        install = u.Install(self.s)
         new_build = u.signed(u.build(install.original, b"build 2 of the ticker"), self.s.work)
         run = u.UpdateRun(self, install, u.compress(new_build, self.s.work), listed=now)
-
-        self.assertIsNotNone(run.ticker, f"no ticker came back: {run.explain()}")
         self.assertEqual(new_build, install.program.read_bytes(), "the new build is not in place")
         self.assertEqual(install.original, install.file("Ticker.bak").read_bytes())
         left = [n for n in ("zrttemp.exe", "zrt-comp.exe") if install.file(n).exists()]
@@ -48,16 +46,14 @@ class UpdateInstall(u.UpdateTest):
             self.assertRegex(line, r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d  \S")
 
         # The new ticker checks too, and its own listing, hours ahead, is not newer than itself.
-        self.assertTrue(run.wait_next_check(), "the new ticker never refreshed")
-        self.assertEqual(2, self.ftp.listings())
-        self.assertEqual(1, self.ftp.downloads(), "the same build was fetched again")
+        run.wait_next_check()
+        self.assertEqual(2, self.ftp.count(u.LISTINGS))
+        self.assertEqual(1, self.ftp.count(u.DOWNLOADS), "the same build was fetched again")
 
     def test_a_new_build_that_dies_after_showing_its_window_is_taken_out(self):
-        install = self.install(program_time=u.OLD_LOCAL)
+        install = u.Install(self.s)
         new_build = u.signed(u.build(install.original, b"build 3"), self.s.work)
         run = u.UpdateRun(self, install, u.compress(new_build, self.s.work), crash_new=True)
-
-        self.assertIsNotNone(run.ticker, f"no ticker came back: {run.explain()}")
         self.assertEqual(install.original, install.program.read_bytes(), "the old build is gone")
         self.assertEqual([], [n for n in ("Ticker.bak", "zrttemp.exe") if install.file(n).exists()],
                          "left behind")
@@ -65,19 +61,18 @@ class UpdateInstall(u.UpdateTest):
                      "Put the old build back into C:\\ostrivane\\Ticker.exe",
                      "The old build is running.", "Updater finished: the old build stays."):
             self.assertIn(step, install.log())
-        self.assertTrue(run.wait_next_check(), "the old ticker never refreshed")
-        self.assertEqual(1, self.ftp.downloads(), "the failed build was fetched again")
+        run.wait_next_check()
+        self.assertEqual(1, self.ftp.count(u.DOWNLOADS), "the failed build was fetched again")
         self.assertEqual(1, len(self.tickers()))
 
     def test_every_way_out_of_the_updater_leaves_the_installed_ticker_running(self):
-        install = self.install(program_time=u.OLD_LOCAL)
+        install = u.Install(self.s)
         updater = install.file("Update.exe")
         install.file("update.log").write_bytes(b"earlier runs\r\n" * 5000)  # past 64 KB
 
         # Nothing to install and no ticker: the updater starts the installed one.
         self.assertEqual(2, self.s.run(updater, timeout=120).returncode)
-        first = self.wait(self.tickers, 60)
-        self.assertTrue(first, install.log())
+        first = self.until(self.tickers, install.log, 60)
         self.assertIn("Nothing to install", install.log())
         self.assertIn(b"earlier runs", install.file("update.log.1").read_bytes())
 
@@ -100,7 +95,7 @@ class UpdateInstall(u.UpdateTest):
         # Two updaters at once with no ticker running: one installs, the other waits for it,
         # finds nothing left to install and the new ticker running.
         self.s.send("class:Ticker", ids.WM_TICKER_CLOSE)
-        self.assertTrue(self.wait(lambda: not self.tickers(), 60))
+        self.until(lambda: not self.tickers(), "the ticker did not close", 60)
         for proc in [self.s.spawn(updater), self.s.spawn(updater)]:
             proc.wait(timeout=240)
         log = install.log()

@@ -20,14 +20,14 @@ import unittest
 from pathlib import Path
 
 import winetest as w
-from names import KEY, ROOT, WM_COMMAND, ids
+from names import KEY, ROOT
 from portal import Portal
 from scene import TickerTest
 
 INSTALL_WIN = r"C:\ostrivane"
 UPDATE_HOST = "ftp.ostrivane.example"
-PORTAL_HOSTS = ["my.tamzo.example", "login.tamzo.example", "search.tamzo.example",
-                "quote.tamzo.example"]
+HOSTS = (f"{UPDATE_HOST} my.tamzo.example login.tamzo.example search.tamzo.example "
+         "quote.tamzo.example")
 WIN32_BIN = Path(os.environ.get("TICKER_WIN32_BIN", w.BUILD / "win-i686"))
 UPDATE_EXE = w.WIN_BIN / "src" / "Update.exe"
 SIGN = [sys.executable, str(ROOT / "cmake" / "sign_build.py")]
@@ -52,8 +52,7 @@ def private_network(script):
         _skip(f"unshare --net --mount failed: {probe.stderr.strip()}")
     hosts = w.BUILD / "e2e-work" / f"hosts-{os.getpid()}"
     hosts.parent.mkdir(parents=True, exist_ok=True)
-    names = " ".join([UPDATE_HOST, *PORTAL_HOSTS])
-    hosts.write_text(f"127.0.0.1 localhost {names}\n::1 localhost\n")
+    hosts.write_text(f"127.0.0.1 localhost {HOSTS}\n::1 localhost\n")
     try:
         # Bounded below CTest's own limit, so nothing in the namespace outlives the test.
         code = subprocess.run(["timeout", "-k", "10", "570",
@@ -90,28 +89,6 @@ def _set_up_inside(hosts):
         raise RuntimeError("the hosts file does not take effect")
 
 
-def _listening(port):
-    # Whether a socket listens on 127.0.0.1:port, read from the kernel's table rather than
-    # by connecting, so that the servers' logs hold only the ticker's own connections.
-    want = f"0100007F:{port:04X}"
-    for line in Path("/proc/net/tcp").read_text().splitlines()[1:]:
-        fields = line.split()
-        if fields[1] == want and fields[3] == "0A":
-            return True
-    return False
-
-
-def _wait_port(port, proc, timeout=20):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if proc.poll() is not None:
-            raise RuntimeError(f"the server for port {port} ended ({proc.returncode})")
-        if _listening(port):
-            return
-        time.sleep(0.1)
-    raise RuntimeError(f"nothing listens on port {port}")
-
-
 # -- the update server ----------------------------------------------------------------------
 class FtpServer:
     # vsftpd on 127.0.0.1:21, anonymous and read-only, serving `root`; its log records every
@@ -122,48 +99,43 @@ class FtpServer:
         # default UTC, the ticker's own.
         self.root = work / "ftp"
         self.log = work / "vsftpd.log"
-        self.root.mkdir(parents=True)
-        os.chmod(self.root, 0o755)
+        self.root.mkdir(parents=True)  # made readable for vsftpd's session by publish()
         conf = work / "vsftpd.conf"
         conf.write_text("\n".join([
             "listen=YES", "listen_ipv6=NO", "listen_address=127.0.0.1", "listen_port=21",
             "background=NO", "seccomp_sandbox=NO", "anonymous_enable=YES", "local_enable=NO",
-            "write_enable=NO", "no_anon_password=NO", f"anon_root={self.root}",
+            "write_enable=NO", "no_anon_password=NO", f"anon_root={self.root}", "pasv_enable=YES",
             "secure_chroot_dir=/var/run/vsftpd/empty", f"use_localtime={'YES' if zone else 'NO'}",
-            "pasv_enable=YES", "port_enable=YES", "connect_from_port_20=NO",
-            "xferlog_enable=YES", "xferlog_std_format=NO", "log_ftp_protocol=YES",
-            "syslog_enable=NO", f"vsftpd_log_file={self.log}", ""]))
-        self.proc = session.spawn_native("vsftpd", conf, log=work / "vsftpd.out",
-                                         env=dict(os.environ, TZ=zone or "UTC"))
-        _wait_port(21, self.proc)
+            "port_enable=YES", "connect_from_port_20=NO", "xferlog_enable=YES", "syslog_enable=NO",
+            "xferlog_std_format=NO", "log_ftp_protocol=YES", f"vsftpd_log_file={self.log}", ""]))
+        proc = session.spawn_native("vsftpd", conf, log=work / "vsftpd.out",
+                                    env=dict(os.environ, TZ=zone or "UTC"))
+        # Listening is read from the kernel's table rather than found by connecting, so that
+        # the log holds only the ticker's own connections.
+        listening = lambda: proc.poll() is not None or any(  # noqa: E731
+            line.split()[1:4:2] == ["0100007F:0015", "0A"]  # 127.0.0.1:21, LISTEN
+            for line in Path("/proc/net/tcp").read_text().splitlines()[1:])
+        if not session.wait_for(listening, 20) or proc.poll() is not None:
+            raise RuntimeError(f"vsftpd does not listen on port 21 ({proc.poll()})")
 
     def publish(self, data, mtime, name="ticker.ex_", directory="pub/ostrivane"):
         # Puts `data` on the server as directory/name with the given modification time.
-        folder = self.root / directory
-        folder.mkdir(parents=True, exist_ok=True)
-        relative = Path(directory)
-        for d in [relative, *relative.parents]:  # readable for vsftpd's unprivileged session
+        path = self.root / directory / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        for d in [Path(directory), *Path(directory).parents]:  # readable for vsftpd's session
             os.chmod(self.root / d, 0o755)
-        path = folder / name
         path.write_bytes(data)
         os.chmod(path, 0o644)
         os.utime(path, (mtime, mtime))
         return path
 
-    def lines(self):
-        return self.log.read_text(errors="replace").splitlines() if self.log.exists() else []
-
     def count(self, text):
-        return sum(text in line for line in self.lines())
+        # Log lines holding text: CONNECTS, LISTINGS, DOWNLOADS, any other ("": every line).
+        log = self.log.read_text(errors="replace") if self.log.exists() else ""
+        return sum(text in line for line in log.splitlines())
 
-    def connections(self):
-        return self.count("CONNECT: Client")
 
-    def listings(self):
-        return self.count('"LIST')
-
-    def downloads(self):
-        return self.count("OK DOWNLOAD")
+CONNECTS, LISTINGS, DOWNLOADS = "CONNECT: Client", '"LIST', "OK DOWNLOAD"
 
 
 # -- files --------------------------------------------------------------------------------
@@ -171,15 +143,13 @@ def utc(year, month, day, hour=0, minute=0):
     return calendar.timegm((year, month, day, hour, minute, 0))
 
 
-def compress(data, work, name="payload"):
+def compress(data, work):
     # The update file as the maker makes it: Debian's mscompress (LZ, "SZDD").
-    folder = work / "compress"
-    folder.mkdir(exist_ok=True)
-    source = folder / f"{name}.exe"
+    source = work / "compress" / "payload.exe"
+    source.parent.mkdir(exist_ok=True)
     source.write_bytes(data)
     subprocess.run(["mscompress", str(source)], check=True, capture_output=True)
-    out = folder / f"{name}.exe_"
-    packed = out.read_bytes()
+    packed = source.with_suffix(".exe_").read_bytes()
     assert packed.startswith(b"SZDD"), "mscompress did not make an LZ file"
     return packed
 
@@ -193,17 +163,15 @@ def build(signed_exe, marker):
 
 
 def signed(data, work, key=BUILD_KEY):
-    # data with a signature trailer made with key, as the build signs Ticker.exe.
+    # data with a signature trailer made with key (None: a new key), as the build signs
+    # Ticker.exe.
     path = work / "signing" / "build.exe"
     path.parent.mkdir(exist_ok=True)
+    if key is None:
+        subprocess.run([*SIGN, "new-key", key := work / "other-key.pem"], check=True)
     path.write_bytes(data)
     subprocess.run([*SIGN, "sign", key, path], check=True)
     return path.read_bytes()
-
-
-def new_key(work):
-    subprocess.run([*SIGN, "new-key", work / "other-key.pem"], check=True)
-    return work / "other-key.pem"
 
 
 # -- the installed ticker -------------------------------------------------------------------
@@ -212,21 +180,17 @@ class Install:
     # setting, with the real Ticker.exe (and Update.exe unless told otherwise).
 
     def __init__(self, session, with_program=True, with_updater=True, program_time=None):
-        self.session = session
+        # program_time: the program file's time, by default OLD_LOCAL.
         self.dir = session.prefix / "drive_c" / "ostrivane"
         self.dir.mkdir(parents=True)
+        self.program = self.dir / "Ticker.exe"
         session.reg_add(KEY, "Path", INSTALL_WIN, "REG_SZ")
         self.original = w.TICKER_EXE.read_bytes()
         if with_program:
             shutil.copyfile(w.TICKER_EXE, self.program)
-            if program_time is not None:
-                os.utime(self.program, (program_time, program_time))
+            os.utime(self.program, (program_time or OLD_LOCAL,) * 2)
         if with_updater:
             shutil.copyfile(UPDATE_EXE, self.dir / "Update.exe")
-
-    @property
-    def program(self):
-        return self.dir / "Ticker.exe"
 
     def file(self, name):
         return self.dir / name
@@ -252,40 +216,23 @@ class UpdateTest(TickerTest):
         self.portal = Portal(self.s, "portal", "--frozen", port=80)
         self.start_taskbar()
 
-    def install(self, **options):
-        return Install(self.s, **options)
-
     def tickers(self):
         return self.s.windows("Ticker")
 
-    def wait(self, predicate, timeout=90):
-        return self.s.wait_for(predicate, timeout=timeout, interval=0.5)
+    def start_installed(self, install, exe=None):
+        # Starts the installed ticker (or exe); returns its process and its Ticker window.
+        proc = self.s.spawn(exe or install.program, timeout=900)
+        return proc, self.until(self.tickers, lambda: f"no ticker: {self.s.state_of(proc)}", 60)[0]
 
-    def start_installed(self, install):
-        # Starts the installed ticker; returns its process and its Ticker window.
-        proc = self.s.spawn(install.program, timeout=900)
-        tickers = self.wait(self.tickers, 60)
-        self.assertTrue(tickers, f"the ticker did not come up: {self.s.state_of(proc)}")
-        return proc, tickers[0]
+    def refreshed(self, count):
+        # Whether the portal has seen `count` content requests: that many refreshes have got
+        # past their update check.
+        return sum(r["path"] == "/zrt/update" for r in self.portal.requests()) >= count
 
-    def content_requests(self):
-        return sum(r["path"] == "/zrt/update" for r in self.portal.requests())
-
-    def refresh_until(self, count, timeout=90):
-        # Chooses "Update Now" until the portal has seen `count` content requests. A ticker
-        # ignores it while a refresh still runs, so it is asked again until one starts.
-        def reached():
-            if self.content_requests() >= count:
-                return True
-            self.s.send("class:Ticker", WM_COMMAND, ids.IDM_UPDATE_NOW, post=True)
-            return False
-
-        return self.wait(reached, timeout)
-
-    def wait_refreshes(self, count, timeout=90):
-        # Waits until the portal has seen `count` content requests: that many refreshes
-        # have got past their update check.
-        return self.wait(lambda: self.content_requests() >= count, timeout)
+    def wait_refreshes(self, count, update_now=False, timeout=90):
+        # Waits for `count` refreshes; with update_now, chooses "Update Now" until they come.
+        wait = self.refresh_until if update_now else self.until
+        wait(lambda: self.refreshed(count), f"no refresh {count}", timeout)
 
 
 # -- one update, start to end ---------------------------------------------------------------
@@ -296,41 +243,31 @@ SERVER_NEWER = utc(2024, 2, 1, 9, 30)
 class UpdateRun:
     # Publishes `served` as a newer build, starts the installed ticker and follows the
     # hand-over: the old ticker ends, the updater does its work, and a ticker (new or old) runs
-    # its own first check. Fields: old_window, the first ticker's window; ticker, the Ticker
-    # window that runs at the end (or None). Windows are told apart by handle: Wine may give a
-    # new process the id of one that has ended, but not a new window an old window's handle.
+    # its own first check. Fields: ticker, the Ticker window that runs at the end, whose
+    # coming the run asserts; back_after, seconds from the first ticker's end to its window.
+    # Windows are told apart by handle: Wine may give a new process the id of one that has
+    # ended, but not a new window an old window's handle.
 
     def __init__(self, world, install, served, listed=SERVER_NEWER, crash_new=False):
         # crash_new: end the new build's process, as a crash would, once its window shows.
-        # Field back_after: seconds from the first ticker's end to the last one's window.
-        self.world, self.install = world, install
+        self.world = world
         world.ftp.publish(served, listed)
-        proc, ticker = world.start_installed(install)
-        self.old_window = ticker["hwnd"]
-        try:
-            proc.wait(timeout=180)
-        except Exception:
-            raise AssertionError("the ticker did not close for the update") from None
+        proc, first = world.start_installed(install)
+        world.until(lambda: proc.poll() is not None, "the ticker did not close for the update",
+                    180)
         ended = time.time()
         # The crash comes once the updater watches the new build's window, as it would after
         # some seconds of a real build's life.
-        if crash_new and world.wait(lambda: "The new build showed its window" in install.log(),
-                                    120):
+        if crash_new and world.s.wait_for(
+                lambda: "The new build showed its window" in install.log(), 120, 0.5):
             for pid in world.s.processes("Ticker.exe"):
                 os.kill(pid, signal.SIGKILL)
-        world.wait(lambda: "Updater finished:" in install.log(), 180)
-        self.ticker = world.wait(self._other_ticker, 120)
-        self.ticker = self.ticker[0] if self.ticker else None
+        world.s.wait_for(lambda: "Updater finished:" in install.log(), 180, 0.5)
+        self.ticker = world.until(
+            lambda: [t for t in world.tickers() if t["hwnd"] != first["hwnd"]],
+            lambda: f"no ticker came back after {first['hwnd']}: {world.tickers()}; "
+                    f"log:\n{install.log()}", 120)[0]
         self.back_after = time.time() - ended
-
-    def explain(self):
-        # What a failed run leaves to look at: the updater's log and the tickers now.
-        found = [(t["hwnd"], t["pid"]) for t in self.world.tickers()]
-        return (f"first ticker {self.old_window}; Ticker windows now {found}; "
-                f"log:\n{self.install.log()}")
-
-    def _other_ticker(self):
-        return [t for t in self.world.tickers() if t["hwnd"] != self.old_window]
 
     def wait_next_check(self):
         # Waits until the ticker that runs now has been through its own update check.
@@ -340,4 +277,4 @@ class UpdateRun:
         # nothing. Two do: we keep asking the new ticker for "Update Now", which it ignores
         # until its first refresh, check included, is over; so whichever way the old one went,
         # the second request comes after the new ticker's check.
-        return self.world.refresh_until(2, 120)
+        self.world.wait_refreshes(2, update_now=True, timeout=120)
