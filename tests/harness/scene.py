@@ -6,6 +6,7 @@
 # Every wait polls with a generous deadline (the machine may be loaded); what must not happen
 # is checked after something that would have come after it, not after a fixed sleep.
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -24,6 +25,7 @@ HTTP_COMMAND_KEY = r"HKLM\SOFTWARE\Classes\http\shell\open\command"
 SEARCH_ROOT = "http://search.tamzo.example"
 OPEN_TAIL = ",,0xFFFFFFFF,0x03"  # what follows the address on WWW_OpenURL
 ACTIVATE_ITEM = '"0xFFFFFFFF","0"'
+STAMP = re.compile(r"^LAST UPDATED: [A-Z][a-z]+, [A-Z][a-z]+ \d{1,2}, \d{4}  \d{1,2}:\d\d [AP]M$")
 MENU_ITEMS = ["Preferences...", "Update Now", "Search Window", "Expand / Collapse", "About...",
               "Help...", "Exit"]
 
@@ -80,6 +82,12 @@ class TickerTest(unittest.TestCase):
     def registry(self):
         # The ticker's stored values, {name: data}.
         return {name: row["data"] for name, row in (self.s.registry(KEY) or {}).items()}
+
+    def wait_stamp(self):
+        # Waits for "Last Stock Update", which a refresh saves at its very end, and clears it.
+        stamp = self.until(lambda: self.registry().get("Last Stock Update"), "no time stamp", 60)
+        self.assertRegex(stamp, STAMP)
+        self.s.run("reg", "delete", KEY, "/v", "Last Stock Update", "/f", check=True)
 
     # -- windows ----------------------------------------------------------------------------
     def ticker(self):
