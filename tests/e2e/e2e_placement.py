@@ -4,44 +4,50 @@
 import unittest
 
 import winetest as w
-from names import WM_CLOSE, WM_COMMAND, ids
+from names import WM_CLOSE, ids
 from scene import TickerTest
 
 SCREEN_W, SCREEN_H = w.SCREEN
-TRAY = "class:Shell_TrayWnd"
+TRAY, SAVER = "class:Shell_TrayWnd", "WindowsScreenSaverClass"
 
 
 class Placement(TickerTest):
-    def start(self, *taskbar_options, screen_saver=None):
+    def start(self, *taskbar_options, screen_saver=1):
         self.start_taskbar(*taskbar_options)
-        settings = {} if screen_saver is None else {"US Headlines": 1,
-                                                     "Show in Screen Saver": screen_saver}
-        self.start_ticker(settings)
+        self.start_ticker({"US Headlines": 1, "Show in Screen Saver": screen_saver})
+        self.h, self.home = self.ticker()["ch"], self.ticker()["rect"]
 
-    def against_the_clock(self):
-        return self.ticker()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
-
-    def placed(self, x, timeout=2):
+    def placed(self, x):
         # Waits until the ticker stands at x within the notification area, against the clock.
-        return self.s.wait_for(lambda: self.ticker()["rel"][0] == x and self.against_the_clock(),
-                               timeout)
+        self.until(lambda: self.ticker()["rel"][0] == x and self.ticker()["rect"][2] ==
+                   self.row("TrayClockWClass")["rect"][0], lambda: f"not at {x}: {self.ticker()}",
+                   2)
 
-    def bar(self):
-        return self.row("SSBar")
+    def bar(self, owner):
+        # The expanded bar: a shown top-level window along the bottom of the screen, owned by
+        # the window of class owner.
+        return self.wait_row("SSBar", owner=self.row(owner)["hwnd"], parent="0x00000000",
+                             visible=True, rect=[0, SCREEN_H - self.h - 9, SCREEN_W, SCREEN_H])
+
+    def docked(self, where=True):
+        # Waits until the bar has gone and the ticker is back in the notification area, where
+        # it stood at the start unless where is false.
+        self.until(lambda: not self.row("SSBar") and self.ticker()["parent"] ==
+                   self.row("TrayNotifyWnd")["hwnd"], lambda: f"not docked: {self.ticker()}", 10)
+        self.assertEqual(self.home if where else self.ticker()["rect"], self.ticker()["rect"])
 
     def test_follows_icons_that_come_and_go(self):
         self.start("--foreign", "1")
-        self.assertTrue(self.against_the_clock())
         x, screen_x = self.ticker()["rel"][0], self.ticker()["rect"][0]
         # An icon added after the start widens the area to the left: the ticker goes with it.
         icon = self.send(TRAY, ids.WM_TASKBAR_ADD_FOREIGN, 20)
-        self.assertTrue(self.s.wait_for(lambda: self.ticker()["rect"][0] == screen_x - 20, 2))
+        self.until(lambda: self.ticker()["rect"][0] == screen_x - 20, "did not follow", 2)
         self.send(TRAY, ids.WM_TASKBAR_REMOVE_FOREIGN, icon)
-        self.assertTrue(self.s.wait_for(lambda: self.ticker()["rect"][0] == screen_x, 2))
+        self.until(lambda: self.ticker()["rect"][0] == screen_x, "did not come back", 2)
         # The icon that was there before goes: the area is narrower than at the start, and the
         # ticker moves within it to stay against the clock.
         self.send(TRAY, ids.WM_TASKBAR_REMOVE_FOREIGN, 0)
-        self.assertTrue(self.placed(x - 20), self.ticker())
+        self.placed(x - 20)
 
     def test_waits_while_an_auto_hidden_taskbar_is_slid_away(self):
         self.start("--foreign", "1")
@@ -52,75 +58,53 @@ class Placement(TickerTest):
         self.s.wait_for(lambda: False, 1.5)
         self.assertEqual(placed, self.ticker()["rel"], "moved while the taskbar was away")
         self.send(TRAY, ids.WM_TASKBAR_SLIDE_BACK)
-        self.assertTrue(self.placed(placed[0] - 20), self.ticker())
+        self.placed(placed[0] - 20)
 
     def test_expanded_bar_and_back(self):
         self.start()
-        docked = self.ticker()
-        h = docked["ch"]
-        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-        bar = self.wait_row("SSBar", 2)
-        self.assertEqual([0, SCREEN_H - h - 9, SCREEN_W, SCREEN_H], bar["rect"])
-        self.assertEqual("0x00000000", bar["parent"])
-        self.assertEqual(self.row("Shell_TrayWnd")["hwnd"], bar["owner"])
-        self.assertTrue(bar["visible"])
-        ticker = self.ticker()
-        self.assertEqual(bar["hwnd"], ticker["parent"])
-        self.assertEqual([0, 0, SCREEN_W, h], ticker["rel"])
+        self.command(ids.IDM_EXPAND)
+        bar = self.bar("Shell_TrayWnd")
+        self.assertEqual((bar["hwnd"], [0, 0, SCREEN_W, self.h]),
+                         (self.ticker()["parent"], self.ticker()["rel"]))
+        self.command(ids.IDM_EXPAND)
+        self.docked()
 
-        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
-        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker()["parent"])
-        self.assertEqual(docked["rect"], self.ticker()["rect"])
-
-    def test_bar_over_a_running_screen_saver(self):
-        self.start(screen_saver=1)
-        h = self.ticker()["ch"]
-        saver = self.s.spawn(w.SCREENSAVER_EXE)
-        bar = self.wait_row("SSBar")
-        screen_saver = self.row("WindowsScreenSaverClass")
-        self.assertEqual(screen_saver["hwnd"], bar["owner"])
-        self.assertEqual([0, SCREEN_H - h - 9, SCREEN_W, SCREEN_H], bar["rect"])
-        self.wait_row("WindowsScreenSaverClass", 2, rect=[0, 0, SCREEN_W, SCREEN_H - h - 9])
-        self.post("class:WindowsScreenSaverClass", WM_CLOSE)
-        saver.wait(timeout=30)
-        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
-        self.assertEqual(self.row("TrayNotifyWnd")["hwnd"], self.ticker()["parent"])
-
-    def test_screen_saver_is_left_alone_when_the_option_is_off(self):
-        self.start(screen_saver=0)
-        placed = self.ticker()
+    def test_bar_over_a_running_screen_saver_which_wins_over_expanded(self):
+        self.start()
         self.s.spawn(w.SCREENSAVER_EXE)
-        self.wait_row("WindowsScreenSaverClass")
-        # Expanding now is the sign that the placement ticks have seen the screen saver.
-        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-        self.assertEqual(self.row("Shell_TrayWnd")["hwnd"], self.wait_row("SSBar", 3)["owner"])
-        self.assertEqual([0, 0, SCREEN_W, SCREEN_H], self.row("WindowsScreenSaverClass")["rect"])
-        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-        self.assertTrue(self.s.wait_for(lambda: not self.bar(), 2))
-        self.assertEqual(placed["rect"], self.ticker()["rect"])
+        self.wait_row(SAVER)
+        self.bar(SAVER)
+        self.wait_row(SAVER, 2, rect=[0, 0, SCREEN_W, SCREEN_H - self.h - 9])
+        self.post("class:" + SAVER, WM_CLOSE)
+        self.docked()
 
-    def test_screen_saver_wins_over_expanded_and_leaves_it_docked(self):
-        self.start(screen_saver=1)
-        self.send("class:Ticker", WM_COMMAND, ids.IDM_EXPAND)
-        self.wait_row("SSBar", 2)
+        self.command(ids.IDM_EXPAND)
+        self.bar("Shell_TrayWnd")
         # The shell restarts meanwhile: with no notification area to go back to, the ticker
         # stays in its bar (three placement ticks, nothing to wait on) until it is back.
         self.post(TRAY, WM_CLOSE)
-        self.assertTrue(self.s.wait_for(lambda: not self.row("TrayNotifyWnd"), 10))
-        saver = self.s.spawn(w.SCREENSAVER_EXE)
-        self.wait_row("WindowsScreenSaverClass")
+        self.until(lambda: not self.row("TrayNotifyWnd"), "the taskbar stayed", 10)
+        self.s.spawn(w.SCREENSAVER_EXE)
+        self.wait_row(SAVER)
         self.s.wait_for(lambda: False, 1.5)
         self.start_taskbar()
-        self.assertTrue(self.s.wait_for(
-            lambda: (self.bar() or {}).get("owner") ==
-            (self.row("WindowsScreenSaverClass") or {}).get("hwnd"), 3))
-        self.post("class:WindowsScreenSaverClass", WM_CLOSE)
-        saver.wait(timeout=30)
+        self.until(lambda: (self.row("SSBar") or {}).get("owner") ==
+                   (self.row(SAVER) or {}).get("hwnd"), "the bar is not the screen saver's", 3)
+        self.post("class:" + SAVER, WM_CLOSE)
         # Docked again: a tick docks it only when the screen saver has cleared "expanded".
-        self.assertTrue(self.s.wait_for(lambda: self.ticker()["parent"] ==
-                                        self.row("TrayNotifyWnd")["hwnd"], 2))
-        self.assertIsNone(self.bar(), "expanded again after the screen saver")
+        self.docked(False)
+
+    def test_screen_saver_is_left_alone_when_the_option_is_off(self):
+        self.start(screen_saver=0)
+        self.s.spawn(w.SCREENSAVER_EXE)
+        self.wait_row(SAVER)
+        # Expanding now is the sign that the placement ticks have seen the screen saver.
+        self.command(ids.IDM_EXPAND)
+        self.bar("Shell_TrayWnd")
+        self.assertEqual([0, 0, SCREEN_W, SCREEN_H], self.row(SAVER)["rect"])
+        self.command(ids.IDM_EXPAND)
+        self.docked()
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
