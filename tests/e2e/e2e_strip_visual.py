@@ -47,7 +47,7 @@ class StripVisual(TickerTest):
                            **{name: r | g << 8 | b << 16 for name, (r, g, b) in COLOURS.items()}},
                           exe=DEMO_EXE)  # as COLORREF, 0x00BBGGRR
         # The reply has been handed over to the strip when its time stamp is saved.
-        self.assertTrue(self.s.wait_for(lambda: "Last Stock Update" in self.registry(), 60))
+        self.wait_stamp()
         left, top, right, bottom = self.ticker()["rect"]
         h = bottom - top
         # The strip inside its frame: right of "Next Topic", left of the button panel.
@@ -67,8 +67,8 @@ class StripVisual(TickerTest):
         self.wait_row("SSBar", 5, visible=True)
         top = SCREEN_H - h - 9
         strip = (12, top + 1, SCREEN_W - 12 - 78, h - 2)
-        self.assertTrue(self.s.wait_for(  # the bar has been painted
-            lambda: Region(self.s, *strip).colors().most_common(1)[0][0] == BACKGROUND, 5))
+        self.until(lambda: Region(self.s, *strip).colors().most_common(1)[0][0] == BACKGROUND,
+                   "the bar was not painted", 5)
         self.check_colors(self.shots(2, strip))
         # The information line: white text on black, at the left ("LAST UPDATED: ..."), in
         # the middle ("Double-Click for Details") and at the right (the delay notice).

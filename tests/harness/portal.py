@@ -2,8 +2,8 @@
 # port of its own choice, or, given `answer`, a little server of the test's own with the same
 # face. Either is stopped by stop() and in any case by the session's close().
 import json
+import os
 import re
-import subprocess
 import threading
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit
@@ -23,24 +23,25 @@ class Portal:
     # until it ends or the client goes. requests() lists what came, in the portal's log format
     # either way; proxy is the http_proxy value that routes here.
 
-    def __init__(self, session, name="portal", *options, port=0, bind="127.0.0.1", answer=None):
+    def __init__(self, session, name="portal", *options, port=0, answer=None):
         self.session, self.proc, self.server = session, None, None
         self.log = session.work / f"{name}.log"
         self.log.write_text("")
         if answer:
-            self._serve(answer, bind, port)
-            return
-        out = session.work / f"{name}.out"
-        self.proc = session.spawn_native(PORTAL_EXE, "--bind", bind, "--port", port, "--log",
-                                         self.log, *options, log=out)
-        match = session.wait_for(lambda: re.search(
-            r"portal listening on [\d.]+:(\d+)", out.read_text(errors="replace")), 15)
-        if not match:
-            self.stop()
-            raise RuntimeError(f"portal did not start: {out.read_text(errors='replace')}")
-        self.port = int(match.group(1))
+            self._serve(answer, port)
+        else:
+            out = session.work / f"{name}.out"
+            self.proc = session.spawn_native(PORTAL_EXE, "--bind", "127.0.0.1", "--port", port,
+                                             "--log", self.log, *options, log=out)
+            match = session.wait_for(lambda: re.search(
+                r"portal listening on [\d.]+:(\d+)", out.read_text(errors="replace")), 15)
+            if not match:
+                self.stop()
+                raise RuntimeError(f"portal did not start: {out.read_text(errors='replace')}")
+            self.port = int(match.group(1))
+        self.proxy = f"http://127.0.0.1:{self.port}"  # the http_proxy value that routes here
 
-    def _serve(self, answer, bind, port):
+    def _serve(self, answer, port):
         lock, log = threading.Lock(), self.log
 
         class Handler(BaseHTTPRequestHandler):
@@ -67,7 +68,7 @@ class Portal:
             def log_message(self, *args):
                 pass
 
-        self.server = ThreadingHTTPServer((bind, port), Handler)
+        self.server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
         self.server.daemon_threads = True
         self.port = self.server.server_address[1]
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
@@ -82,15 +83,5 @@ class Portal:
             self.server.shutdown()
             self.server.server_close()
             self.server = None
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-
-    @property
-    def proxy(self):
-        # The value of http_proxy that routes the ticker's requests here.
-        return f"http://127.0.0.1:{self.port}"
+        if self.proc:
+            winetest.stop_processes([self.proc], os.killpg)

@@ -26,6 +26,7 @@ SEARCH_ROOT = "http://search.tamzo.example"
 OPEN_TAIL = ",,0xFFFFFFFF,0x03"  # what follows the address on WWW_OpenURL
 ACTIVATE_ITEM = '"0xFFFFFFFF","0"'
 STAMP = re.compile(r"^LAST UPDATED: [A-Z][a-z]+, [A-Z][a-z]+ \d{1,2}, \d{4}  \d{1,2}:\d\d [AP]M$")
+WM_HSCROLL, SB_ENDSCROLL = 0x0114, 8  # what "Next Topic" sends
 MENU_ITEMS = ["Preferences...", "Update Now", "Search Window", "Expand / Collapse", "About...",
               "Help...", "Exit"]
 
@@ -213,6 +214,26 @@ class TickerTest(unittest.TestCase):
         if count is not None:
             self.until(lambda: len(got()) >= count, lambda: f"expected {count} DDE requests: {got()}")
         return got()
+
+    def opened(self):
+        # The addresses opened on "WWW_OpenURL" so far.
+        return [item[:-len(OPEN_TAIL)] for _, topic, item in self.dde_requests()
+                if topic == "WWW_OpenURL"]
+
+    def open_at(self, x):
+        # A double click at x on the strip just after "Next Topic" brought its start back, and
+        # held it a moment, so that strip and window positions agree.
+        self.topic = getattr(self, "topic", 0) + 1
+        self.post("class:Ticker", WM_HSCROLL, SB_ENDSCROLL | self.topic << 16)
+        self.mouse("dblclick", x, 10)
+
+    def open_first_link(self):
+        # Double-clicks the strip's start until the first refresh has put the links in place
+        # and one opens; returns the addresses opened.
+        def opened():
+            self.open_at(12)
+            return self.s.wait_for(self.opened, 1.0)
+        return self.until(opened, "no link was opened: the strip has no links", 120, 1.0)
 
     def install_recorder(self, arguments):
         # Registers a private copy of Recorder.exe as the http open command; returns the

@@ -102,7 +102,7 @@ class WineSession:
         with os.fdopen(read) as pipe:
             number = pipe.readline().strip() if select.select([pipe], [], [], 20)[0] else ""
         if not number.isdigit():
-            _stop([self._xvfb], os.kill)
+            stop_processes([self._xvfb], os.kill)
             raise RuntimeError("Xvfb did not start")
         self.display = f":{number}"
 
@@ -230,11 +230,10 @@ class WineSession:
             stop.set()
             watcher.join()
 
-    def wait_window(self, cls, timeout_ms=30000, gone=False):
+    def wait_window(self, cls, timeout_ms=30000):
         # Generous: a first Wine program in a fresh session can take many seconds to start on
         # a machine busy with other sessions; a window that comes returns at once.
-        return self.probe("wait-gone" if gone else "wait", cls, timeout_ms,
-                          timeout=timeout_ms // 1000 + 30)[1] == 0
+        return self.probe("wait", cls, timeout_ms, timeout=timeout_ms // 1000 + 30)[1] == 0
 
     def text(self, target):
         # What a control holds now: {"text": its WM_GETTEXT text (an edit box's, not its
@@ -277,10 +276,10 @@ class WineSession:
         try:
             for stop in reversed(self._closers):
                 stop()
-            _stop(self._procs, os.killpg)
+            stop_processes(self._procs, os.killpg)
             _quiet("timeout", "-k", "5", "30", "wineserver", "-k", env=self.env)
         finally:  # the display goes whatever went wrong before
-            _stop([self._xvfb] if self._xvfb else [], os.kill)
+            stop_processes([self._xvfb] if self._xvfb else [], os.kill)
 
     def __enter__(self):
         return self
@@ -296,7 +295,7 @@ def _pump(stream, lines):
     lines.put(None)
 
 
-def _stop(procs, kill):
+def stop_processes(procs, kill):
     # SIGTERM to every one, then SIGKILL to those that have not ended within 5 s.
     for sig in (signal.SIGTERM, signal.SIGKILL):
         for proc in procs:
