@@ -23,9 +23,9 @@ class Startup(TickerTest):
         self.assertNotEqual(clock["pid"], ticker["pid"])  # across processes
         return k
 
-    def test_first_start_seeds_its_values_docks_in_a_third_and_closes_from_outside(self):
+    def test_first_start_seeds_docks_in_a_third_is_replaced_and_closes_from_outside(self):
         self.start_taskbar()
-        proc = self.start_ticker()
+        first = self.start_ticker()
         values = self.s.registry(KEY)
         self.assertEqual({
             "US Headlines": 1, "Stock Quotes": 1, "Bold Font": 1, "Show in Screen Saver": 1,
@@ -35,8 +35,22 @@ class Startup(TickerTest):
         self.assertEqual(("REG_SZ", 100), (values["Airports"]["type"], values["Airports"]["length"]))
         self.assertEqual(22, self.check_docked(target=1024 // 3))
 
+        # A second start replaces the first, also an expanded one.
+        first_hwnd = self.ticker()["hwnd"]
+        self.command(ids.IDM_EXPAND)  # out of the notification area, into its bar
+        self.wait_row("Ticker", parent=self.wait_row("SSBar")["hwnd"])
+        with self.s.window_counts("Ticker") as counts:
+            second = self.start_ticker(wait=False)
+            first.wait(timeout=30)
+            self.until(lambda: self.s.windows("Ticker"), "no ticker came back", 15)
+        self.assertLessEqual(max(counts), 1, "two tickers at once")
+        # One ticker, not the first.
+        self.assertEqual([True], [t["hwnd"] != first_hwnd for t in self.s.windows("Ticker")])
+        self.assertEqual(22, self.icon_count())  # the first one's icons are gone
+
+        # Closed from outside: its icons and its window go.
         self.send("class:Ticker", ids.WM_TICKER_CLOSE)
-        proc.wait(timeout=30)
+        second.wait(timeout=30)
         self.assertEqual(0, self.icon_count())
         self.assertEqual([], self.s.windows("Ticker"))
 
@@ -53,22 +67,6 @@ class Startup(TickerTest):
         # Each icon counted as (24 - 4) pixels while the area had not widened yet.
         self.assertEqual(18, self.icon_count())
         self.assertEqual(18 * 20 - 3, self.ticker()["cw"])
-
-    def test_a_second_start_replaces_the_first_also_an_expanded_one(self):
-        self.start_taskbar()
-        first = self.start_ticker()
-        first_hwnd = self.ticker()["hwnd"]
-        self.command(ids.IDM_EXPAND)  # out of the notification area, into its bar
-        self.wait_row("Ticker", parent=self.wait_row("SSBar")["hwnd"])
-        with self.s.window_counts("Ticker") as counts:
-            second = self.start_ticker(wait=False)
-            first.wait(timeout=30)
-            self.assertTrue(self.s.wait_for(lambda: self.s.windows("Ticker"), 15))
-        self.assertLessEqual(max(counts), 1, "two tickers at once")
-        # One ticker, not the first.
-        self.assertEqual([True], [t["hwnd"] != first_hwnd for t in self.s.windows("Ticker")])
-        self.assertIsNone(second.poll())
-        self.assertEqual(22, self.icon_count())  # the first one's icons are gone
 
     def test_no_notification_area_ends_with_a_clear_message(self):
         self.start_taskbar("--no-notify")

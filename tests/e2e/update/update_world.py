@@ -45,11 +45,10 @@ def private_network(script):
     if os.environ.get(_MARK):
         _set_up_inside(Path(os.environ[_MARK]))
         return
-    if os.geteuid() != 0:
-        _skip("the update tests need root to make a private network namespace")
     probe = subprocess.run(["unshare", "--net", "--mount", "true"], capture_output=True, text=True)
-    if probe.returncode != 0:
-        _skip(f"unshare --net --mount failed: {probe.stderr.strip()}")
+    if probe.returncode != 0:  # not root, or no namespaces here
+        print(f"SKIPPED: unshare --net --mount failed: {probe.stderr.strip()}")
+        sys.exit(77)
     hosts = w.BUILD / "e2e-work" / f"hosts-{os.getpid()}"
     hosts.parent.mkdir(parents=True, exist_ok=True)
     hosts.write_text(f"127.0.0.1 localhost {HOSTS}\n::1 localhost\n")
@@ -62,11 +61,6 @@ def private_network(script):
     finally:
         hosts.unlink(missing_ok=True)
     sys.exit(code)
-
-
-def _skip(reason):
-    print(f"SKIPPED: {reason}")
-    sys.exit(77)
 
 
 _stopping = False
