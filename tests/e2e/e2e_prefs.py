@@ -142,7 +142,7 @@ class Preferences(TickerTest):
         self.assertEqual(15, len(self.text(page, ids.IDC_SYMBOL_LIST, "items")))
         self.remove(page, 2)  # LONGPIECEC123456
         self.close_sheet()
-        self.assert_stored({"Stock Symbols": "+".join(pieces[:2] + pieces[3:11])})  # 186
+        self.assert_stored({"Stock Symbols": "+".join(pieces[:2] + pieces[3:12])})  # 186
 
     def test_news_page_saves_airports_stories_and_topics_and_refuses_nothing_to_show(self):
         self.start()

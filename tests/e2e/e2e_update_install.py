@@ -26,11 +26,11 @@ class UpdateInstall(u.UpdateTest):
             self.skipTest("the listing would fall in next year, and it names no year")
         install = u.Install(self.s)
         new_build = u.signed(u.build(install.original, b"build 2 of the ticker"), self.s.work)
-        run = u.UpdateRun(self, install, u.compress(new_build, self.s.work), listed=now)
+        run = u.UpdateRun(self, install, new_build, listed=now)
         self.assertEqual(new_build, install.program.read_bytes(), "the new build is not in place")
         self.assertEqual(install.original, install.file("Ticker.bak").read_bytes())
-        left = [n for n in ("zrttemp.exe", "zrt-comp.exe") if install.file(n).exists()]
-        self.assertEqual([], left)
+        self.assertEqual([], [n for n in ("zrttemp.exe", "zrt-comp.exe") if install.file(n).exists()],
+                         "left behind")
         self.assertEqual(1, len(self.tickers()))
         log = install.log()
         for step in ("Update started in C:\\ostrivane", "No ticker is running.",
@@ -53,7 +53,7 @@ class UpdateInstall(u.UpdateTest):
     def test_a_new_build_that_dies_after_showing_its_window_is_taken_out(self):
         install = u.Install(self.s)
         new_build = u.signed(u.build(install.original, b"build 3"), self.s.work)
-        run = u.UpdateRun(self, install, u.compress(new_build, self.s.work), crash_new=True)
+        run = u.UpdateRun(self, install, new_build, crash_new=True)
         self.assertEqual(install.original, install.program.read_bytes(), "the old build is gone")
         self.assertEqual([], [n for n in ("Ticker.bak", "zrttemp.exe") if install.file(n).exists()],
                          "left behind")

@@ -12,8 +12,7 @@ u.private_network(__file__)
 class UpdateRefuse(u.UpdateTest):
     def refused(self, served, reason):
         install = u.Install(self.s)
-        run = u.UpdateRun(self, install, u.compress(served(install), self.s.work),
-                          listed=u.utc(2099, 1, 1))
+        run = u.UpdateRun(self, install, served(install), listed=u.utc(2099, 1, 1))
         self.assertLess(run.back_after, 60, "the ticker took over a minute to come back")
         log = install.log()
         self.assertRegex(log, f"Refused the new build: {reason}\\.")

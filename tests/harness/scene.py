@@ -101,7 +101,7 @@ class TickerTest(unittest.TestCase):
                      if all(r.get(k) == v for k, v in fields.items())), None)
 
     def wait_row(self, cls, timeout=WAIT, **fields):
-        return self.until(lambda: self.row(cls, **fields), f"no {cls} window with {fields}", timeout)
+        return self.until(lambda: self.row(cls, **fields), f"no {cls} with {fields}", timeout)
 
     def dialog(self, title, timeout=WAIT):
         # A shown top-level dialog or message box with this caption.
@@ -112,10 +112,9 @@ class TickerTest(unittest.TestCase):
                    timeout)
 
     def child(self, parent, cls=None, **fields):
-        rows = [r for r in self.s.windows(cls) if r["parent"] == parent["hwnd"] and
-                all(r.get(k) == v for k, v in fields.items())]
-        self.assertTrue(rows, f"no {cls} {fields} in {parent['title']!r}")
-        return rows[0]
+        found = self.row(cls, parent=parent["hwnd"], **fields)
+        self.assertTrue(found, f"no {cls} {fields} in {parent['title']!r}")
+        return found
 
     def texts(self, box):
         return [r["title"] for r in self.s.windows("Static") if r["parent"] == box["hwnd"]]
@@ -212,7 +211,7 @@ class TickerTest(unittest.TestCase):
             return [tuple(l.split("\t")[1:4]) for l in self.dde_lines()
                     if l.startswith("request\t")]
         if count is not None:
-            self.until(lambda: len(got()) >= count, lambda: f"expected {count} DDE requests: {got()}")
+            self.until(lambda: len(got()) >= count, lambda: f"not {count} DDE requests: {got()}")
         return got()
 
     def opened(self):

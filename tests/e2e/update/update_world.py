@@ -235,7 +235,7 @@ SERVER_NEWER = utc(2024, 2, 1, 9, 30)
 
 
 class UpdateRun:
-    # Publishes `served` as a newer build, starts the installed ticker and follows the
+    # Publishes `served`, compressed, as a newer build, starts the installed ticker and follows the
     # hand-over: the old ticker ends, the updater does its work, and a ticker (new or old) runs
     # its own first check. Fields: ticker, the Ticker window that runs at the end, whose
     # coming the run asserts; back_after, seconds from the first ticker's end to its window.
@@ -245,7 +245,7 @@ class UpdateRun:
     def __init__(self, world, install, served, listed=SERVER_NEWER, crash_new=False):
         # crash_new: end the new build's process, as a crash would, once its window shows.
         self.world = world
-        world.ftp.publish(served, listed)
+        world.ftp.publish(compress(served, world.s.work), listed)
         proc, first = world.start_installed(install)
         world.until(lambda: proc.poll() is not None, "the ticker did not close for the update",
                     180)
