@@ -29,8 +29,8 @@ class UpdateInstall(u.UpdateTest):
         run = u.UpdateRun(self, install, new_build, listed=now)
         self.assertEqual(new_build, install.program.read_bytes(), "the new build is not in place")
         self.assertEqual(install.original, install.file("Ticker.bak").read_bytes())
-        self.assertEqual([], [n for n in ("zrttemp.exe", "zrt-comp.exe") if install.file(n).exists()],
-                         "left behind")
+        self.assertEqual([], [n for n in ("zrttemp.exe", "zrt-comp.exe")
+                              if install.file(n).exists()])
         self.assertEqual(1, len(self.tickers()))
         log = install.log()
         for step in ("Update started in C:\\ostrivane", "No ticker is running.",
