@@ -97,8 +97,7 @@ class Browser(TickerTest):
         self.start_browser("--iexplore", "--delay", "3000")
         self.click_logo()
         self.dde_requests(2 * len(self.opened) + 1)  # the ticker waits for its answer now
-        x, y = LOGO
-        self.send("class:Ticker", WM_LBUTTONDBLCLK, 0, (t["cw"] + x) | y << 16)
+        self.send("class:Ticker", WM_LBUTTONDBLCLK, 0, (t["cw"] + LOGO[0]) | LOGO[1] << 16)
         self.click_logo()  # the mark after it
         self.expect(("Iexplore", SEARCH_ROOT), ("Iexplore", SEARCH_ROOT))
 

@@ -47,7 +47,7 @@ class StripVisual(TickerTest):
                            **{name: r | g << 8 | b << 16 for name, (r, g, b) in COLOURS.items()}},
                           exe=DEMO_EXE)  # as COLORREF, 0x00BBGGRR
         # The reply has been handed over to the strip when its time stamp is saved.
-        self.wait_stamp()
+        self.until(lambda: "Last Stock Update" in self.registry(), "no time stamp", 60)
         left, top, right, bottom = self.ticker()["rect"]
         h = bottom - top
         # The strip inside its frame: right of "Next Topic", left of the button panel.

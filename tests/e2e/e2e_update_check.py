@@ -20,16 +20,20 @@ LEFT = ("zrt-comp.exe", "zrttemp.exe", "zrttemp.ex_", "update.log")  # what a ch
 
 
 class UpdateCheck(u.UpdateTest):
-    def first_check(self, listed, data=None, folders=(), **install_options):
-        # Publishes data (by default 5000 incompressible bytes, compressed) as listed, makes
-        # the given folders in the install directory and starts the installed ticker. Returns
-        # the install once the first refresh is past its check.
+    def first_check(self, listed, data=None, folders=(), directory="pub/ostrivane", wait=True,
+                    **install_options):
+        # Publishes data (by default 5000 incompressible bytes, compressed) in directory as
+        # listed, makes the given folders in the install directory and starts the installed
+        # ticker. Returns the install, once the first refresh is past its check unless wait is
+        # false.
         install = u.Install(self.s, **install_options)
-        self.ftp.publish(data or u.compress(os.urandom(5000), self.s.work), listed)
+        self.ftp.publish(data or u.compress(os.urandom(5000), self.s.work), listed,
+                         directory=directory)
         for name in folders:
             install.file(name).mkdir()
         self.start_installed(install)
-        self.wait_refreshes(1)
+        if wait:
+            self.wait_refreshes(1)
         return install
 
     def assert_left(self, install, names):
@@ -70,10 +74,7 @@ class UpdateCheck(u.UpdateTest):
         self.assert_left(install, [])
 
     def test_a_server_without_the_update_directory_changes_nothing(self):
-        install = u.Install(self.s)
-        self.ftp.publish(b"not here", u.SERVER_NEWER, directory="pub/other")
-        self.start_installed(install)
-        self.wait_refreshes(1)
+        install = self.first_check(u.SERVER_NEWER, b"not here", directory="pub/other")
         self.assertEqual(1, self.ftp.count(u.CONNECTS))
         self.assertTrue(self.ftp.count('"CWD pub/ostrivane"'))
         self.assertEqual((0, 0), (self.ftp.count(u.LISTINGS), self.ftp.count(u.DOWNLOADS)))
@@ -96,10 +97,7 @@ class UpdateCheck(u.UpdateTest):
         self.assert_left(install, ["zrt-comp.exe"])  # and no update.log: nothing was started
 
     def test_a_download_file_that_cannot_be_made_is_reported_by_name(self):
-        install = u.Install(self.s)
-        self.ftp.publish(u.compress(os.urandom(5000), self.s.work), u.SERVER_NEWER)
-        install.file("zrt-comp.exe").mkdir()
-        self.start_installed(install)
+        install = self.first_check(u.SERVER_NEWER, folders=["zrt-comp.exe"], wait=False)
         box = self.dialog("Failed to Create Temp File", 90)
         self.assertIn(r"C:\ostrivane\zrt-comp.exe", self.texts(box))
         self.assertEqual(0, int(box["owner"], 16), "the box has an owner")
