@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -102,65 +101,55 @@ TEST(UpdateRules, AProgramForTheOtherMachineIsRefused) {
     }
 }
 
+// Offsets in the x86_64 image: the PE header, the optional header and the section table.
+constexpr size_t kPe = 0x80, kOpt = kPe + 24, kSections = kOpt + 240;
+
 TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
     using V = ExeVerdict;
     struct Case {
         const char* what;
-        std::function<void(Image&)> damage;
+        size_t at;  // where value is written, size bytes of it; size 0: cut the file to value
+        int size;
+        uint32_t value;
         ExeVerdict verdict;
     };
     const Case cases[] = {
+        {"the other machine's optional header", kOpt, 2, 0x10b, V::BadOptionalHeader},
+        {"no MZ", 0, 1, 'Z', V::NoDosHeader},
+        {"PE offset inside the DOS header", 0x3c, 4, 0x20, V::BadHeaderOffset},
+        {"PE offset past the file", 0x3c, 4, 0x7ffffff0, V::Truncated},
+        {"PE offset that wraps", 0x3c, 4, 0xfffffff0u, V::Truncated},
+        {"no PE signature", kPe + 1, 1, 'X', V::NoPeSignature},
+        {"a DLL", kPe + 22, 2, 0x2022, V::NotAProgram},
+        {"not executable", kPe + 22, 2, 0x0020, V::NotAProgram},
+        {"optional header too short", kPe + 20, 2, 100, V::BadOptionalHeader},
+        {"optional header past the file", kPe + 20, 2, 0xfff0, V::Truncated},
+        {"too many directories", kOpt + 108, 4, 17, V::BadOptionalHeader},
+        {"a console program", kOpt + 68, 2, 3, V::NotGui},
+        {"file alignment not a power of two", kOpt + 36, 4, 0x300, V::BadAlignment},
+        {"file alignment too small", kOpt + 36, 4, 0x100, V::BadAlignment},
+        {"section alignment below file alignment", kOpt + 32, 4, 0x100, V::BadAlignment},
+        {"no sections", kPe + 6, 2, 0, V::BadSections},
+        {"too many sections", kPe + 6, 2, 97, V::BadSections},
+        {"headers smaller than the section table", kOpt + 60, 4, 0x100, V::BadSections},
+        {"headers larger than the file", kOpt + 60, 4, 0x10000, V::Truncated},
+        {"no entry point", kOpt + 16, 4, 0, V::BadEntryPoint},
+        {"entry point past the image", kOpt + 16, 4, 0x9000, V::BadEntryPoint},
+        {"entry point between sections", kOpt + 16, 4, 0x1800, V::BadEntryPoint},
+        {"sections out of order", kSections + 80 + 12, 4, 0x1000, V::BadSections},
+        {"a section past the image", kSections + 80 + 12, 4, 0x3f00, V::BadSections},
+        {"a section's data past the file", kSections + 40 + 20, 4, 0x900, V::Truncated},
+        {"a section's data size that wraps", kSections + 40 + 16, 4, 0xffffff00u, V::Truncated},
+        {"cut after the headers", 0, 0, 0x500, V::Truncated},
+        {"cut inside the section table", 0, 0, 0x1b0, V::Truncated},
+        {"cut inside the DOS header", 0, 0, 40, V::TooSmall},
         // Data after the last section (a signature, a marker) does not matter.
-        {"data after the sections", [](Image& i) { i.bytes.resize(i.bytes.size() + 777, 0x5a); },
-         V::Ok},
-        {"the other machine's optional header", [](Image& i) { i.Put16(i.Opt(0), 0x10b); },
-         V::BadOptionalHeader},
-        {"no MZ", [](Image& i) { i.bytes[0] = 'Z'; }, V::NoDosHeader},
-        {"PE offset inside the DOS header", [](Image& i) { i.Put32(0x3c, 0x20); },
-         V::BadHeaderOffset},
-        {"PE offset past the file", [](Image& i) { i.Put32(0x3c, 0x7ffffff0); }, V::Truncated},
-        {"PE offset that wraps", [](Image& i) { i.Put32(0x3c, 0xfffffff0u); }, V::Truncated},
-        {"no PE signature", [](Image& i) { i.bytes[i.pe + 1] = 'X'; }, V::NoPeSignature},
-        {"a DLL", [](Image& i) { i.Put16(i.pe + 22, 0x2022); }, V::NotAProgram},
-        {"not executable", [](Image& i) { i.Put16(i.pe + 22, 0x0020); }, V::NotAProgram},
-        {"optional header too short", [](Image& i) { i.Put16(i.pe + 20, 100); },
-         V::BadOptionalHeader},
-        {"optional header past the file", [](Image& i) { i.Put16(i.pe + 20, 0xfff0); },
-         V::Truncated},
-        {"too many directories", [](Image& i) { i.Put32(i.Opt(108), 17); }, V::BadOptionalHeader},
-        {"a console program", [](Image& i) { i.Put16(i.Opt(68), 3); }, V::NotGui},
-        {"a driver", [](Image& i) { i.Put16(i.Opt(68), 1); }, V::NotGui},
-        {"file alignment not a power of two", [](Image& i) { i.Put32(i.Opt(36), 0x300); },
-         V::BadAlignment},
-        {"file alignment too small", [](Image& i) { i.Put32(i.Opt(36), 0x100); }, V::BadAlignment},
-        {"section alignment below file alignment", [](Image& i) { i.Put32(i.Opt(32), 0x100); },
-         V::BadAlignment},
-        {"no sections", [](Image& i) { i.Put16(i.pe + 6, 0); }, V::BadSections},
-        {"too many sections", [](Image& i) { i.Put16(i.pe + 6, 97); }, V::BadSections},
-        {"headers smaller than the section table", [](Image& i) { i.Put32(i.Opt(60), 0x100); },
-         V::BadSections},
-        {"headers larger than the file", [](Image& i) { i.Put32(i.Opt(60), 0x10000); },
-         V::Truncated},
-        {"no entry point", [](Image& i) { i.Put32(i.Opt(16), 0); }, V::BadEntryPoint},
-        {"entry point past the image", [](Image& i) { i.Put32(i.Opt(16), 0x9000); },
-         V::BadEntryPoint},
-        {"entry point between sections", [](Image& i) { i.Put32(i.Opt(16), 0x1800); },
-         V::BadEntryPoint},
-        {"sections out of order", [](Image& i) { i.Put32(i.Section(2) + 12, 0x1000); },
-         V::BadSections},
-        {"a section past the image", [](Image& i) { i.Put32(i.Section(2) + 12, 0x3f00); },
-         V::BadSections},
-        {"a section's data past the file", [](Image& i) { i.Put32(i.Section(1) + 20, 0x900); },
-         V::Truncated},
-        {"a section's data size that wraps",
-         [](Image& i) { i.Put32(i.Section(1) + 16, 0xffffff00u); }, V::Truncated},
-        {"cut after the headers", [](Image& i) { i.bytes.resize(0x500); }, V::Truncated},
-        {"cut inside the section table", [](Image& i) { i.bytes.resize(0x1b0); }, V::Truncated},
-        {"cut inside the DOS header", [](Image& i) { i.bytes.resize(40); }, V::TooSmall},
+        {"data after the sections", 0, 0, 0x400 + 3 * 0x200 + 777, V::Ok},
     };
     for (const Case& c : cases) {
         Image image(ExeMachine::Amd64);
-        c.damage(image);
+        if (c.size == 0) image.bytes.resize(c.value, 0x5a);
+        image.Put(c.at, c.value, c.size);
         EXPECT_EQ(c.verdict, image.Check(ExeMachine::Amd64)) << c.what;
         EXPECT_STRNE("", DescribeVerdict(c.verdict));
     }
@@ -176,15 +165,13 @@ TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
 }
 
 TEST(UpdateRules, JunkIsNeverAProgram) {
-    // What LZ expansion makes of a damaged download: bytes with no structure.
+    // What LZ expansion makes of a damaged download: bytes with no structure, half of them
+    // starting like a program.
     std::vector<uint8_t> junk(70000);
     uint32_t seed = 12345;
     for (int round = 0; round < 200; ++round) {
         for (uint8_t& b : junk) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
-        if (round % 2) {  // half of them even start like a program
-            junk[0] = 'M';
-            junk[1] = 'Z';
-        }
+        std::memcpy(junk.data(), "MZ", round % 2 * 2);
         EXPECT_NE(ExeVerdict::Ok,
                   CheckExecutable(junk.data(), junk.size(), junk.size(), ExeMachine::Amd64));
     }
