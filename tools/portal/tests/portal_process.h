@@ -12,11 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace portal::test {
 
