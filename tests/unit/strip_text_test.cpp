@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../fuzz/strip_identity.h"
@@ -16,17 +18,15 @@
 namespace {
 
 // Distinct colours, one per role, so a wrong role shows.
-struct Palette {
-    uint32_t colors[kColorRoleCount];
-    Palette() {
-        for (int i = 0; i < kColorRoleCount; ++i) colors[i] = Rgb(10 + i, 20 + i, 30 + i);
-    }
-};
-const Palette kPalette;
+const auto kPalette = [] {
+    std::array<uint32_t, kColorRoleCount> colors;
+    for (int i = 0; i < kColorRoleCount; ++i) colors[i] = Rgb(10 + i, 20 + i, 30 + i);
+    return colors;
+}();
 
 // A piece as "bytes|label or value|x|colour role" (W for white), or for frames "|x,y".
 std::string Seen(const StripPiece& p, int32_t x, const std::string& y = "") {
-    const uint32_t color = PieceColor(p, kPalette.colors);
+    const uint32_t color = PieceColor(p, kPalette.data());
     const std::string role = color == kUnmarkedValueColor ? "W" : std::to_string(color % 256 - 10);
     return std::string(p.bytes, p.length) + (p.value ? "|v|" : "|l|") + std::to_string(x) +
            (y.empty() ? "|" + role : "|" + y);
@@ -145,16 +145,12 @@ TEST(StripFrame, FromTheMarginLabelsAtTopValuesThreeLowerUpToTheWindowsEdge) {
 
 TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     WrapWidth = 100;
-    struct Step {
-        int forward;
-        int32_t from, to;
-    };
     // Backward from 0 wraps to WrapWidth - 1; forward from WrapWidth to 1.
-    for (const Step& s : {Step{1, 50, 51}, Step{1, 100, 1}, Step{0, 0, 99}, Step{0, 50, 49}}) {
-        ScrollForward = s.forward;
-        ScrollOffset = s.from;
+    for (auto [forward, from, to] : {std::tuple{1, 50, 51}, {1, 100, 1}, {0, 0, 99}, {0, 50, 49}}) {
+        ScrollForward = forward;
+        ScrollOffset = from;
         AdvanceScroll();
-        EXPECT_EQ(s.to, ScrollOffset.load()) << s.from;
+        EXPECT_EQ(to, ScrollOffset.load()) << from;
     }
     ScrollForward = 1;
     ScrollOffset = 0;
