@@ -102,15 +102,11 @@ TEST(FeedsRead, LinksAndDatesAsFeedsGiveThem) {
                  "<item><title>4</title><guid>//cdn.example/4</guid>"
                  "<pubDate>2003-06-10T04:00:00.123+02:00</pubDate></item>"),
              "https://feed.example/a/rss.xml");
-    ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[0].address, "https://feed.example/b/c%20d.html");
-    EXPECT_EQ(items[0].date, 1055235600);
-    EXPECT_EQ(items[1].address, "https://s.example/");  // an Atom link standing in RSS
-    EXPECT_EQ(items[1].date, 1055232000);
-    EXPECT_EQ(items[2].address, "");  // too long for any browser of the day
-    EXPECT_EQ(items[2].date, 0);
-    EXPECT_EQ(items[3].address, "https://cdn.example/4");
-    EXPECT_EQ(items[3].date, 1055210400);
+    std::string seen;  // an Atom link stands in RSS; an address too long for any browser goes
+    for (const FeedItem& item : items)
+        seen += item.address + " " + std::to_string(item.date) + "\n";
+    EXPECT_EQ(seen, "https://feed.example/b/c%20d.html 1055235600\nhttps://s.example/ 1055232000\n"
+                    " 0\nhttps://cdn.example/4 1055210400\n");
 
     const std::pair<const char*, const char*> resolved[] = {
         {"/x?y=1", "http://h.example:81/x?y=1"},
