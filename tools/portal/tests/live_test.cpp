@@ -89,20 +89,13 @@ TEST(LiveSources, FeedsMergeRefreshOutliveMisbehavingSourcesAndTheNetwork) {
     MakeCertificate(folder);
     auto http = std::make_unique<SourceServer>();
     auto https = std::make_unique<SourceServer>(folder / "cert.pem", folder / "key.pem");
-    std::atomic<int> version{1}, unchanged{0};
-    const std::string top = http->Serve("/top.xml", [&](Q request, R r) {
-        const std::string etag = "\"v" + std::to_string(version) + "\"";
-        if (request.get_header_value("If-None-Match") == etag) {
-            r.status = 304;
-            ++unchanged;
-            return;
-        }
+    std::atomic<int> version{1};
+    const std::string top = http->Serve("/top.xml", [&](Q, R r) {
         std::vector<std::array<std::string, 2>> items = {
             {"Harbor Bridge Reopens", "Tue, 07 May 2024 10:00:00 GMT"},
             {"Council Votes Tonight", "Mon, 06 May 2024 10:00:00 GMT"}};
         if (version == 2)
             items.push_back({"Storm Warning Issued", "Wed, 08 May 2024 09:00:00 GMT"});
-        r.set_header("ETag", etag);
         r.set_content(Rss(items), "application/xml");  // gzip-compressed when asked
     });
     const std::string secure =
@@ -110,23 +103,16 @@ TEST(LiveSources, FeedsMergeRefreshOutliveMisbehavingSourcesAndTheNetwork) {
                                             {"council votes TONIGHT", "2024-05-01T00:00:00Z"}})));
     std::ofstream(folder / "feeds.txt")
         << "# the sources of the top stories\nrt  " << top << "\nrt\t" << secure << "\n";
-    std::vector<std::string> args = {
-        "--feeds",
-        folder / "feeds.txt",
-        "--ca-file",
-        folder / "cert.pem",
-        "--cache",
-        folder / "cache",
-        "--refresh",
-        "1",
-        "--timeout",
-        "2",
-        "--connect-timeout",
-        "1",
-        "--quotes",
-        http->Serve(
-            "/quotes.csv",
-            Fixed("symbol,last,change,previous close\nIBM,101.25,+0.50,100.75\n", "text/csv"))};
+    const std::string quotes = http->Serve(
+        "/quotes.csv",
+        Fixed("symbol,last,change,previous close\nIBM,101.25,+0.50,100.75\n", "text/csv"));
+    std::vector<std::string> args = {"--feeds",           folder / "feeds.txt",
+                                     "--ca-file",         folder / "cert.pem",
+                                     "--cache",           folder / "cache",
+                                     "--refresh",         "1",
+                                     "--timeout",         "2",
+                                     "--connect-timeout", "1",
+                                     "--quotes",          quotes};
 
     // Sources that misbehave once bad is set, each alone on its topic.
     std::atomic<bool> bad{false};
@@ -180,9 +166,7 @@ TEST(LiveSources, FeedsMergeRefreshOutliveMisbehavingSourcesAndTheNetwork) {
         return TopStories(*portal) == merged && holdsEverything(ReadStrip(portal->Body(all)).text);
     })) << TopStories(*portal);
 
-    // Unchanged, the source answers 304 and the items stay; changed, the next refresh shows it.
-    ASSERT_TRUE(WaitFor([&] { return unchanged >= 2; }));
-    EXPECT_EQ(TopStories(*portal), merged);
+    // A changed source shows at the next refresh.
     version = 2;
     const std::string storm = "Top Stories:  |{Storm Warning Issued  \x95  Tram";
     ASSERT_TRUE(WaitFor([&] { return TopStories(*portal).rfind(storm, 0) == 0; }))

@@ -113,8 +113,6 @@ TEST(ReplyPrices, ParseAndFormatTicks) {
         EXPECT_EQ(FormatPrice(unit, at), text);
     ASSERT_TRUE(ParsePrice("689.4", unit, ticks));
     EXPECT_EQ(FormatPrice(unit, ticks), "689.40");
-    ASSERT_TRUE(ParseChange("-1 1/8", PriceUnit::Sixteenths, ticks));
-    EXPECT_EQ(FormatChange(PriceUnit::Sixteenths, ticks), "-1 1/8");
     for (const char* bad : {"", "1/3", "12 5/4", "abc", "1.234", "-5", "99999999999999999"})
         EXPECT_FALSE(ParsePrice(bad, unit, ticks)) << bad;
     EXPECT_FALSE(ParseChange("1/2", PriceUnit::Sixteenths, ticks));  // a change needs its sign
