@@ -32,23 +32,20 @@ namespace {
 using gdi_test::Pixels;
 
 constexpr int kWidth = 600, kHeight = 24;
-constexpr COLORREF kSentinel = RGB(90, 60, 120), kBackground = RGB(10, 20, 30);
-constexpr COLORREF kSymbol = RGB(250, 200, 0), kQuoteUp = RGB(0, 240, 16);
-constexpr COLORREF kSports = RGB(200, 40, 160), kWhite = RGB(255, 255, 255);
+constexpr COLORREF kSentinel = RGB(90, 60, 120), kWhite = RGB(255, 255, 255);
 
 HWND window;
-
-void Fill(HDC dc, COLORREF color) {
-    RECT client;
-    GetClientRect(window, &client);
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(dc, &client, brush);
-    DeleteObject(brush);
-}
 
 void Resize(int width, int height) {
     SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
     gdi_test::Pump();
+}
+
+// Every colour of a random choice.
+void SetColors(uint32_t seed) {
+    std::mt19937 random(seed);
+    for (uint32_t& color : TickerSettings.colors)
+        color = RGB(random() % 256, random() % 256, random() % 256);
 }
 
 // "" when the two are the same, else how many pixels differ and where the first one is.
@@ -79,7 +76,8 @@ std::pair<Pixels, std::vector<int32_t>> Paint(char* copy, int32_t offset,
     RECT client;
     GetClientRect(window, &client);
     HDC dc = GetDC(window);
-    Fill(dc, kSentinel);
+    SetBkColor(dc, kSentinel);  // the painter sets its own
+    ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &client, "", 0, nullptr);
     const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
     const int mode = GetBkMode(dc);
     paint(dc, window, copy);
@@ -95,57 +93,46 @@ Pixels PaintOnce(const std::string& text) { return Paint(Copy(text).data(), Scro
 
 class StripPainter : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
+    // Every test has a window and fonts of its own; the painter makes anew what it keeps.
+    void SetUp() override {
         window = gdi_test::TestWindow("StripPainterTest", 100, 100, kWidth, kHeight);
         CreateStripFonts(window);
-    }
-    static void TearDownTestSuite() {
-        DeleteStripFonts();
-        DestroyWindow(window);
-    }
-    void SetUp() override {
         saved = TickerSettings;
-        TickerSettings.colors[kBackgroundColor] = kBackground;
-        TickerSettings.colors[kSymbolColor] = kSymbol;
-        TickerSettings.colors[kQuoteUpColor] = kQuoteUp;
-        TickerSettings.colors[kSportsColor] = kSports;
-        ScreenSaverWindow = nullptr;
-        ScrollOffset = 0;
+        SetColors(11);
         WrapWidth = 5000;
-        ScrollForward = 1;
     }
     void TearDown() override {
+        DeleteStripFonts();
+        DestroyWindow(window);
         TickerSettings = saved;
         ScreenSaverWindow = nullptr;
         ScrollOffset = WrapWidth = 0;
         ScrollForward = 1;
-        Resize(kWidth, kHeight);
-        CreateStripFonts(window);
     }
 
     TickerSettingsData saved;
 };
 
 // The pieces of drawn ("|" between them, labels and values in turn, values 3 rows lower), each
-// drawn alone, opaque, in its colour, one after the other from startX; on the background inside
-// the clip, the sentinel outside it.
-Pixels Expected(int clipLeft, int startX, const std::string& drawn,
-                const std::vector<COLORREF>& colors) {
+// drawn alone, opaque, in the colour of its role (white for none), one after the other from
+// startX; on the background inside the clip, the sentinel outside it.
+Pixels Expected(int clipLeft, int startX, const std::string& drawn, const std::vector<int>& roles) {
+    const COLORREF background = TickerSettings.colors[kBackgroundColor];
     Pixels frame{kWidth, kHeight, std::vector<COLORREF>(kWidth * kHeight, kSentinel)};
     for (int y = 1; y < kHeight - 1; ++y)
-        for (int x = clipLeft; x < kWidth - 77; ++x) frame.px[y * kWidth + x] = kBackground;
+        for (int x = clipLeft; x < kWidth - 77; ++x) frame.px[y * kWidth + x] = background;
     HDC dc = GetDC(window);
+    SetBkColor(dc, background);
+    const RECT all{0, 0, kWidth, kHeight};
     std::istringstream pieces(drawn);
     std::string text;
-    for (size_t i = 0; i < colors.size() && std::getline(pieces, text, '|'); ++i) {
+    for (size_t i = 0; i < roles.size() && std::getline(pieces, text, '|'); ++i) {
         const bool value = i % 2;
-        Fill(dc, kBackground);
         HGDIOBJ old = SelectObject(dc, value ? ValueFont : LabelFont);
         SIZE size{0, 0};
         GetTextExtentPoint32A(dc, text.data(), int(text.size()), &size);
-        SetBkColor(dc, kBackground);
-        SetTextColor(dc, colors[i]);
-        TextOutA(dc, 0, 0, text.data(), int(text.size()));
+        SetTextColor(dc, roles[i] < 0 ? kWhite : TickerSettings.colors[roles[i]]);
+        ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &all, text.data(), int(text.size()), nullptr);
         SelectObject(dc, old);
         const Pixels alone = gdi_test::ReadWindow(window, kWidth, kHeight);
         const int top = value ? 3 : 0, end = std::min<int>(kWidth - 77, startX + size.cx);
@@ -158,24 +145,24 @@ Pixels Expected(int clipLeft, int startX, const std::string& drawn,
     return frame;
 }
 
-TEST_F(StripPainter, EachSegmentInItsFontColourAndPlaceWithinTheClip) {
+TEST_F(StripPainter, EachSegmentInItsFontColourAndPlaceWithinTheClipAndNoneInATooNarrowWindow) {
     const struct {
         const char* text;
         int32_t offset;
         bool overScreenSaver;  // then the text starts at 0 and the clip at 1, else at 11 and 10
         const char* drawn;
-        std::vector<COLORREF> colors;
+        std::vector<int> roles;
     } cases[] = {
         // Labels in the symbol colour, values in their marker's colour.
-        {"IBM|+1 1/2|", 0, false, "IBM |1 1/2 ", {kSymbol, kQuoteUp}},
+        {"IBM|+1 1/2|", 0, false, "IBM |1 1/2 ", {kSymbolColor, kQuoteUpColor}},
         // A marked label keeps the symbol colour; an unmarked value is white.
         {"@NEWS|#5|X|@Cup|tail",
          0,
          false,
          "NEWS |#5 |X |Cup ",
-         {kSymbol, kWhite, kSymbol, kSports}},
-        {"WWWW|+up|", 6, false, "WWWW |up ", {kSymbol, kQuoteUp}},  // clipped at the left
-        {"WWWW|", 0, true, "WWWW ", {kSymbol}},
+         {kSymbolColor, -1, kSymbolColor, kSportsColor}},
+        {"WWWW|+up|", 6, false, "WWWW |up ", {kSymbolColor, kQuoteUpColor}},  // clipped at the left
+        {"WWWW|", 0, true, "WWWW ", {kSymbolColor}},
         {"", 0, false, "", {}},
         {"no bar at all", 0, false, "", {}},
     };
@@ -183,13 +170,11 @@ TEST_F(StripPainter, EachSegmentInItsFontColourAndPlaceWithinTheClip) {
         ScrollOffset = c.offset;
         ScreenSaverWindow = c.overScreenSaver ? window : nullptr;  // any window will do
         const int clipLeft = c.overScreenSaver ? 1 : 10, startX = (c.overScreenSaver ? 0 : 11);
-        EXPECT_EQ("", Differences(Expected(clipLeft, startX - c.offset, c.drawn, c.colors),
+        EXPECT_EQ("", Differences(Expected(clipLeft, startX - c.offset, c.drawn, c.roles),
                                   PaintOnce(c.text)))
             << c.text;
     }
-}
-
-TEST_F(StripPainter, AWindowTooNarrowForTheStripIsLeftAlone) {
+    // A window too narrow for the strip is left alone.
     Resize(60, kHeight);
     const Pixels untouched{60, kHeight, std::vector<COLORREF>(60 * kHeight, kSentinel)};
     EXPECT_EQ("", Differences(untouched, PaintOnce("IBM|+1|")));
@@ -198,14 +183,14 @@ TEST_F(StripPainter, AWindowTooNarrowForTheStripIsLeftAlone) {
 // Strip texts with what makes frames hard: markers, empty segments, odd counts of "|", long
 // segments, repeat pieces, and characters whose ink leaves their cell (j, f, the florin 0x83,
 // italic-looking shapes of the symbol range).
-std::string RandomText(std::mt19937& random, size_t maxLength) {
+std::string RandomText(std::mt19937& random, size_t length) {  // about that long
     auto below = [&](int n) { return int(random() % uint32_t(n)); };
     static const char kMarkers[] = "+-%{}~!@^?";
     static const char kChars[] =
         "jfJWyQ\x83\x86\x87\xbf\xc6\xe6\x95/\\_    abcdefghijklmnopqrstuvwxyz0123456789";
     std::string text;
     const int segments = below(8) == 0 ? below(3) : 20 + below(300);
-    for (int i = 0; i < segments && text.size() < maxLength; ++i) {
+    for (int i = 0; i < segments && text.size() < length; ++i) {
         const int kind = below(12);
         if (kind == 1 || (kind > 2 && below(2))) text += kMarkers[below(10)];
         if (kind == 2) text += std::string(200 + below(400), "WMjf"[below(4)]);
@@ -214,29 +199,19 @@ std::string RandomText(std::mt19937& random, size_t maxLength) {
         text += i + 1 < segments || below(3) ? "|" : "";
     }
     if (below(2)) text += "  " + text.substr(0, 300) + "|";
-    if (text.size() > maxLength) text.resize(maxLength);
     return text;
-}
-
-// Every colour of a random choice.
-void SetColors(uint32_t seed) {
-    std::mt19937 random(seed);
-    for (uint32_t& color : TickerSettings.colors)
-        color = RGB(random() % 256, random() % 256, random() % 256);
 }
 
 // Paints the copy at offset with the product and with the straightforward painter; they
 // must leave the same, and the copy as it was.
-bool Same(std::vector<char>& copy, int32_t offset, int32_t wrap, const std::string& where) {
+void Same(std::vector<char>& copy, int32_t offset, int32_t wrap, const std::string& where) {
     const std::vector<char> before = copy;
     WrapWidth = wrap;
     const auto fast = Paint(copy.data(), offset);
     EXPECT_EQ(before, copy) << where;
     const auto plain = Paint(copy.data(), offset, strip_reference::PaintStrip);
-    const std::string pixels = Differences(plain.first, fast.first);
-    EXPECT_EQ("", pixels) << where;
+    EXPECT_EQ("", Differences(plain.first, fast.first)) << where;
     EXPECT_EQ(plain.second, fast.second) << where;
-    return pixels.empty() && plain.second == fast.second;
 }
 
 // Where the straightforward painter's walk ends for this text: the strip's full width.
@@ -250,20 +225,18 @@ int32_t Width(const std::vector<char>& copy) {
 }
 
 // Runs of three frames at offsets spread over random texts, both directions: each frame
-// goes on from the offset the one before left.
+// goes on from the offset the one before left. The first difference ends them.
 void CompareRuns(std::mt19937& random, int count, const std::string& name) {
     auto below = [&](int n) { return int(random() % uint32_t(std::max(1, n))); };
     for (int round = 0; round < count; ++round) {
         std::vector<char> copy = Copy(RandomText(random, round % 4 == 0 ? 12000 : 3000));
         const int32_t end = Width(copy), wrap = end + 8;
         for (int run = 0; run < 4; ++run) {
-            const int32_t offsets[] = {0, std::max(0, end - below(900)), wrap - below(3),
-                                       below(wrap)};
-            ScrollOffset = offsets[std::min(below(5), 3)];
+            const int32_t at[] = {0, std::max(0, end - below(900)), wrap - below(3), below(wrap)};
+            ScrollOffset = at[std::min(below(5), 3)];
             ScrollForward = below(4) != 0;
-            for (int frame = 0; frame < 3; ++frame)
-                if (!Same(copy, ScrollOffset, wrap, name + " round " + std::to_string(round)))
-                    return;
+            for (int frame = 0; frame < 3 && !testing::Test::HasFailure(); ++frame)
+                Same(copy, ScrollOffset, wrap, name + " round " + std::to_string(round));
         }
     }
 }
@@ -272,7 +245,7 @@ TEST_F(StripPainter, RandomTextsShowTheSamePixelsWhateverChangesBetweenFrames) {
     std::mt19937 random(1);
     const HFONT label = LabelFont, value = ValueFont;
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"plain, in colours of a random choice", [] { SetColors(11); }},
+        {"plain", [] {}},
         {"new colours", [] { SetColors(99); }},
         {"smaller window", [] { Resize(430, 30); }},
         {"larger fonts", [] { CreateStripFonts(window); }},  // the preferences made them anew
@@ -300,8 +273,7 @@ TEST_F(StripPainter, TheSameTextAgainAndHostileTexts) {
         {&bars, 0, 5000},  {&bars, 4000, 5000}, {&big, 0, 900000}, {&big, 40000, 900000},
         {&empty, 5, 300},  {&quotes, -5, 200},  {&quotes, 0, 200}, {&quotes, 1, 200},
         {&quotes, 1, 200}, {&quotes, 39, 200}};  // the same frame twice: from what was kept
-    for (auto [copy, offset, wrap] : cases)
-        EXPECT_TRUE(Same(*copy, offset, wrap, std::to_string(offset)));
+    for (auto [copy, offset, wrap] : cases) Same(*copy, offset, wrap, std::to_string(offset));
 }
 
 // A segment that starts right at the clip's right edge is still seen when its first glyph
@@ -327,7 +299,7 @@ TEST_F(StripPainter, InkThatLeavesItsCellAtTheClipEdgesStillShows) {
             std::vector<char> text = Copy(label + "|" + (side ? "v|" : std::string(2, c) + "x|"));
             const int32_t edge = 11 + Width(Copy(label + "|")) - (side ? 10 : kWidth - 77);
             for (int32_t shift : {-2, -1, 0, 1, 2})
-                EXPECT_TRUE(Same(text, edge + shift, 5000, label + " reach " + c));
+                Same(text, edge + shift, 5000, label + " reach " + c);
         }
     }
     ReleaseDC(window, dc);
