@@ -13,6 +13,7 @@
 #include "base/messages.h"
 #include "base/text.h"
 #include "display/tooltips_win.h"
+#include "feed/feed_worker_win.h"
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "settings/settings_store_win.h"
@@ -49,6 +50,8 @@ const char kStillRunningText[] = "A running copy of the Ticker does not close.  
 // A running copy gets this long, this many times, to close before we give up on it.
 constexpr UINT kCloseWaitMs = 10000;
 constexpr int kCloseAttempts = 5;
+// A refresh still running when the window has gone gets this long to end.
+constexpr DWORD kWorkerEndWaitMs = 5000;
 
 void Tell(const char* text, const char* caption = kProgramCaption) {
     MessageBoxA(nullptr, text, caption, MB_OK);
@@ -221,5 +224,10 @@ int TickerMain(HINSTANCE instance) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // The feed worker measures with the layout's static rulers, which go when WinMain returns.
+    // Told to stop, a worker ends within moments; one held up all the same (in a network call
+    // the system will not give up, or a message box of the update's) ends with the process,
+    // which stops every other thread before anything static goes.
+    if (!WaitForFeedWorker(kWorkerEndWaitMs)) ExitProcess(static_cast<UINT>(msg.wParam));
     return static_cast<int>(msg.wParam);
 }

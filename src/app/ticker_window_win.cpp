@@ -53,6 +53,7 @@ void OnCreate(HWND window) {
 }
 
 void OnDestroy(HWND window) {
+    ProgramEnding = 1;  // a running refresh stops measuring and showing, and ends soon
     if (ScrollTimerId) KillTimer(window, ScrollTimer);
     if (RefreshTimerId) KillTimer(window, RefreshTimer);
     if (PlacementTimerId) KillTimer(window, PlacementTimer);

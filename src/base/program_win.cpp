@@ -5,6 +5,7 @@
 HINSTANCE ProgramInstance;
 HWND TickerWindow;
 uint32_t WidthDivisor = 3;
+std::atomic<int32_t> ProgramEnding;
 HWND ScreenSaverWindow;
 
 namespace {

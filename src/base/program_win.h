@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 constexpr char kTickerClass[] = "Ticker";
@@ -14,6 +15,10 @@ constexpr char kProgramCaption[] = "Ostrivane Ticker";
 extern HINSTANCE ProgramInstance;
 extern HWND TickerWindow;
 extern uint32_t WidthDivisor;  // 3 normal size, 2 large: the size this run was laid out with
+
+// Set once, by the ticker window as it is destroyed: the feed worker and every request it
+// reads (ReadUrl) stop at their next step, so that the program can end.
+extern std::atomic<int32_t> ProgramEnding;
 
 // Starts the program at path (quoted, so that blanks in it count); true when it is running.
 bool StartProgram(const char* path);

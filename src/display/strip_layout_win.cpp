@@ -10,7 +10,8 @@
 // summed from the widths of single bytes where the fonts allow it (StripByteWidths), which
 // needs no device context at all. Everything kept is dropped when the window or either strip
 // font changes. The worker is the only caller, one refresh at a time; the lock makes a call
-// from any other thread safe all the same.
+// from any other thread safe all the same. A call holds the strip fonts' lock while it
+// measures, so that the preferences do not delete a font under it.
 #include "display/strip_win.h"
 
 #include <mutex>
@@ -161,7 +162,7 @@ void MeasureAndExtendInOrder(HWND window) {
 }
 
 void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
-    std::lock_guard<std::mutex> hold(Layout.lock);
+    std::lock_guard<std::mutex> hold(Layout.lock), holdFonts(StripFontLock);
     if (!RulersFit(window)) return RecordLinkInOrder(window, textSoFar, url, topicStart);
 
     StripRuler& ruler = Layout.links;
@@ -173,7 +174,7 @@ void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t to
 }
 
 void MeasureAndExtendDisplay(HWND window) {
-    std::lock_guard<std::mutex> hold(Layout.lock);
+    std::lock_guard<std::mutex> hold(Layout.lock), holdFonts(StripFontLock);
     if (!RulersFit(window)) return MeasureAndExtendInOrder(window);
     MeasuringContext context(window);
     if (!context.dc()) return MeasureAndExtendInOrder(window);

@@ -13,11 +13,16 @@
 //    that cannot deadlock, as the window thread never waits for the worker.
 //  - The window reaches the worker through WorkerWindowSlot, which every StartFeedRefresh
 //    overwrites; the worker reads it once, at its start.
+//  - Each refresh has a deadline (the update check has its own before it): a server that
+//    answers slowly or not at all ends that refresh, not the feed. Once ProgramEnding is set
+//    the worker stops at its next step and shows nothing more; the program waits for it
+//    (WaitForFeedWorker) before its static state goes.
 #include "feed/feed_worker_win.h"
 
 #include "display/tooltips_win.h"
 #include "base/internet_win.h"
 #include "base/messages.h"
+#include "base/program_win.h"
 #include "base/text.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
@@ -35,6 +40,9 @@ std::atomic<int32_t> FeedDisabled;
 namespace {
 
 constexpr int kDateTimeField = 50;
+// A refresh, the login and the content request together, ends after this long: time for the
+// feed's 100 KB on a slow line, and for a connect that times out once or twice.
+constexpr DWORD kRefreshDeadlineMs = 60000;
 
 constexpr char kSetupFailedCaption[] = "Internet Access Not Properly Configured";
 constexpr char kSetupFailedText[] =
@@ -62,10 +70,12 @@ void HandOver(HWND window, char* content, char* end) {
 // "LAST UPDATED: " with the long date, two spaces and the time without seconds, in the system
 // locale. The text is composed aside and copied in one go, so the tooltip never shows half of
 // it; should a locale's date and time not fit the 99 characters, the end of the time is cut.
+// A date or time too long for its 50 bytes may come back unterminated: each ends in its field.
 void StampUpdate(HWND window) {
     char date[kDateTimeField] = "", time[kDateTimeField] = "";
     GetDateFormatA(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, nullptr, nullptr, date, sizeof date);
     GetTimeFormatA(LOCALE_SYSTEM_DEFAULT, TIME_NOSECONDS, nullptr, nullptr, time, sizeof time);
+    date[sizeof date - 1] = time[sizeof time - 1] = 0;
     char stamp[kLastUpdatedSize];
     CopyText(stamp, "LAST UPDATED: ");
     AppendText(stamp, date);
@@ -79,7 +89,8 @@ void StampUpdate(HWND window) {
 void Refresh(HWND window, char* content) {
     if (FirstRefresh) {
         RunUpdateCheck(window);
-        if (!IsWindow(window)) return;  // a newer build took over and closed the ticker
+        // A newer build took over and closed the ticker.
+        if (ProgramEnding || !IsWindow(window)) return;
     }
 
     HINTERNET internet = OpenInternet();
@@ -89,10 +100,10 @@ void Refresh(HWND window, char* content) {
         SendMessageA(window, WM_TICKER_CLOSE, 0, 0);
         return;
     }
-    char* end = FetchAndParseFeed(internet, content);
-    if (end != content) HandOver(window, content, end);
+    char* end = FetchAndParseFeed(internet, content, DeadlineIn(kRefreshDeadlineMs));
+    if (end != content && !ProgramEnding) HandOver(window, content, end);
     InternetCloseHandle(internet);
-    if (end != content) StampUpdate(window);
+    if (end != content && !ProgramEnding) StampUpdate(window);
 }
 
 DWORD WINAPI FeedWorker(LPVOID slot) {
@@ -138,4 +149,19 @@ void CloseEndedFeedWorker() {
         CloseHandle(FeedThreadHandle);
         FeedThreadHandle = nullptr;
     }
+}
+
+bool WaitForFeedWorker(DWORD milliseconds) {
+    if (!FeedThreadRunning || !FeedThreadHandle) return true;
+    // The worker may be sending this thread a message (to a window that is gone, or to a box
+    // of its own): those are handled while we wait, so that it is never left hanging on us.
+    for (const Deadline deadline = DeadlineIn(milliseconds); !deadline.Passed();) {
+        const DWORD woke =
+            MsgWaitForMultipleObjects(1, &FeedThreadHandle, FALSE, deadline.Left(), QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) break;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // handles what was sent
+    }
+    return WaitForSingleObject(FeedThreadHandle, 0) == WAIT_OBJECT_0;
 }

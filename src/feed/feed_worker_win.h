@@ -18,3 +18,7 @@ void InitFeedState();
 void StartFeedRefresh(HWND window, int unused);
 // At shutdown: closes the handle of a worker that has already ended.
 void CloseEndedFeedWorker();
+// As the program ends, after ProgramEnding is set and the window is gone: waits until a
+// running worker has ended, at most milliseconds, handling the messages other threads send
+// this one meanwhile. True when no worker runs any more.
+bool WaitForFeedWorker(DWORD milliseconds);

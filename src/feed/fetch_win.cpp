@@ -38,18 +38,20 @@ bool TakeReply(void* context, const char* bytes, size_t count) {
     return reply.length < kResponseBufferSize - 1;
 }
 
-// Reads url into the buffer, ended by a zero byte; false when it could not be opened.
-bool Get(HINTERNET internet, const char* url, const char* headers, Reply* reply) {
+// Reads url into the buffer, ended by a zero byte.
+UrlRead Get(HINTERNET internet, const char* url, const char* headers, Reply* reply,
+            const Deadline& deadline) {
     reply->length = 0;
-    const bool opened = ReadUrl(internet, url, headers, ReplySink{reply, TakeReply});
+    const UrlRead read = ReadUrl(internet, url, headers, ReplySink{reply, TakeReply}, deadline);
     reply->data[reply->length] = 0;
-    return opened;
+    return read;
 }
 
 void RecordParsedLink(void* window, const char* textSoFar, const char* url, uint32_t topicStart) {
     // A full table drops the link anyway; measuring the whole text for it would only cost
-    // time on a reply with thousands of links.
-    if (LinkCount.load() >= kLinkTableSize) return;
+    // time on a reply with thousands of links. Once the program ends, nothing is measured: the
+    // text will not be shown, and the window and its fonts are going.
+    if (LinkCount.load() >= kLinkTableSize || ProgramEnding) return;
     RecordLink(static_cast<HWND>(window), textSoFar, url, topicStart);
 }
 
@@ -58,7 +60,7 @@ char* WriteBanner(char* content, const char* banner) {
 }
 
 // FetchAndParseFeed with its reply buffer.
-char* FetchInto(HINTERNET internet, char* content, Reply* reply) {
+char* FetchInto(HINTERNET internet, char* content, Reply* reply, const Deadline& deadline) {
     // The settings as they stand when the refresh starts: a preferences page applied meanwhile
     // on the window thread changes the next refresh, not this one halfway through.
     const TickerSettingsData settings = SnapshotSettings();
@@ -69,7 +71,9 @@ char* FetchInto(HINTERNET internet, char* content, Reply* reply) {
         if (!BuildLoginAddress(login, sizeof login, settings.userId, settings.password))
             return WriteBanner(content, kBadLoginBanner);
         // A login that cannot be opened gives no verdict; the content request follows.
-        if (Get(internet, login, kLoginHeaders, reply)) {
+        const UrlRead read = Get(internet, login, kLoginHeaders, reply, deadline);
+        if (read == UrlRead::kCut) return content;
+        if (read == UrlRead::kRead) {
             received += reply->length;
             if (!LoginAccepted(reply->data, reply->length))
                 return WriteBanner(content, kBadLoginBanner);
@@ -84,24 +88,24 @@ char* FetchInto(HINTERNET internet, char* content, Reply* reply) {
     char address[kRequestAddressSize];
     BuildContentAddress(address, sizeof address, settings, airports);
 
-    if (!Get(internet, address, kContentHeaders, reply)) {
-        FeedDisabled = 1;
-        return content;
-    }
+    const UrlRead read = Get(internet, address, kContentHeaders, reply, deadline);
+    if (read == UrlRead::kNotOpened) FeedDisabled = 1;
+    if (read != UrlRead::kRead) return content;
     received += reply->length;
     if (received == 0) return WriteBanner(content, kNoDataBanner);
-    return content +
-           ParseReply(reply->data, content, kContentBufferSize, {RecordParsedLink, TickerWindow});
+    char* end = content + ParseReply(reply->data, content, kContentBufferSize,
+                                     {RecordParsedLink, TickerWindow});
+    return ProgramEnding ? content : end;
 }
 
 }  // namespace
 
-char* FetchAndParseFeed(HINTERNET internet, char* content) {
+char* FetchAndParseFeed(HINTERNET internet, char* content, Deadline deadline) {
     if (FirstRefresh) ShowBanner(kContactingBanner, true);
     // Without the reply buffer there is nothing to read into: the refresh shows nothing new.
     Reply reply{static_cast<char*>(GlobalAlloc(GPTR, kResponseBufferSize)), 0};
     if (!reply.data) return content;
-    char* end = FetchInto(internet, content, &reply);
+    char* end = FetchInto(internet, content, &reply, deadline);
     GlobalFree(reply.data);
     return end;
 }

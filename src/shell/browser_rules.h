@@ -1,6 +1,6 @@
 // Text rules of opening a page in the browser: which page a point asks for, the trimming of
-// the shell's open command for http, and the query text of a search. Plain text in fixed
-// buffers, no Windows types.
+// the shell's open command for http, the query text of a search, and how an address goes into
+// a DDE item or onto a command line. Plain text in fixed buffers, no Windows types.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +13,11 @@ constexpr size_t kSearchQueryLength = 255;
 constexpr char kSearchPath[] = "/bin/search?p=";
 // The help page: a file in the install folder.
 constexpr char kHelpFileName[] = "\\zrthelp.html";
+// What follows the address in the item of a "WWW_OpenURL" request.
+constexpr char kOpenUrlTail[] = ",,0xFFFFFFFF,0x03";
+// A DDE item is a DDE string, which holds at most 255 characters: an item any longer reaches
+// no browser.
+constexpr size_t kMaxDdeItemLength = 255;
 
 // The longest address any request can make: a search (root, path, full query), the help page
 // in the longest install folder, or a link of the strip.
@@ -49,4 +54,27 @@ void TrimBrowserCommand(char* command, size_t size);
 size_t SearchQueryFromBoxText(char* query, size_t size, const char* boxText);
 
 // The search address: the root alone, or root + kSearchPath + query when query is not empty.
-void BuildSearchAddress(char* address, size_t size, const char* root, const char* query);
+// A query too long for the address to reach a browser in a DDE item (some 200 characters) is
+// first shortened in place, at the end of its last word that fits (a word longer than all the
+// room is cut where the room ends), so that a long search still opens.
+void BuildSearchAddress(char* address, size_t size, const char* root, char* query);
+
+// An address as it may go into a DDE item or onto a command line: every blank, double or
+// single quote, control byte and byte above 0x7E becomes %XX (upper-case hex), so that the
+// address stays one argument and one item field whatever a feed put into it. Every other byte,
+// '%' included, stays as it is, so an ordinary address is passed on byte for byte. Returns
+// false, leaving dst empty, when the whole encoded address does not fit its size bytes.
+bool EncodeAddress(char* dst, size_t size, const char* address);
+// The length EncodeAddress gives the address.
+size_t EncodedAddressLength(const char* address);
+
+// The item of a "WWW_OpenURL" request: the encoded address followed by kOpenUrlTail. Returns
+// false, leaving item empty, when it does not fit size bytes or kMaxDdeItemLength characters.
+bool BuildOpenUrlItem(char* item, size_t size, const char* encodedAddress);
+
+// The command line that starts the registered browser: the trimmed command from its first
+// non-blank (some loaders take leading blanks as part of the program name), then the encoded
+// address directly. Returns false, leaving line empty, when the command holds nothing to start
+// or the whole line does not fit size bytes.
+bool BuildBrowserCommandLine(char* line, size_t size, const char* command,
+                             const char* encodedAddress);

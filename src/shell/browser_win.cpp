@@ -1,9 +1,16 @@
 // Browser launch. The address goes to a running browser over DDE ("NETSCAPE", then
 // "Iexplore") on "WWW_OpenURL" and the browser is brought forward on "WWW_Activate"; when no
-// browser answers, the shell's open command for http is run with the address appended.
+// browser answers, the shell's open command for http is run with the address appended. Either
+// way the address is encoded first (browser_rules.h): a feed's link is the feed's text, and
+// must not become several arguments or item fields.
 //
 // Threads: window thread only. The DDE state below is one conversation at a time; each
 // exchange initialises its own DDEML instance and uninitialises it before the next begins.
+// A request waits for the browser's answer in a message loop of the system's, where a second
+// double click, a search or a menu command can arrive: such a call is refused (it opens
+// nothing) rather than queued, as it would otherwise overwrite the conversation in progress,
+// and a page the user asked for while a slow browser still works on the last one is more
+// likely a repeated click than a wish to be kept waiting for a second page.
 #include "shell/browser_win.h"
 
 #include <ddeml.h>
@@ -22,9 +29,9 @@ namespace {
 
 constexpr size_t kAddressSize =
     kMaxAddressLength(sizeof kSearchRootUrl - 1, kPathField - 1, kLinkUrlSize - 1) + 1;
+constexpr size_t kEncodedAddressSize = 3 * kAddressSize;  // every byte may take three
 constexpr char kOpenUrlTopic[] = "WWW_OpenURL";
 constexpr char kActivateTopic[] = "WWW_Activate";
-constexpr char kOpenUrlTail[] = ",,0xFFFFFFFF,0x03";
 // Window 0xFFFFFFFF (the browser's last active one), flags 0.
 constexpr char kActivateItem[] = "\"0xFFFFFFFF\",\"0\"";
 static_assert(sizeof kActivateItem - 1 == 16, "the activate item is 16 characters");
@@ -32,7 +39,8 @@ constexpr DWORD kRequestTimeoutMs = 10000;
 
 DWORD DdeInstance;
 HCONV DdeConversation;
-HSZ DdeItem;  // item of the last request, kept until the conversation is closed
+HSZ DdeItem;       // item of the last request, kept until the conversation is closed
+bool OpeningPage;  // an OpenBrowserPage is under way
 
 HDDEDATA CALLBACK DdeCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) {
     return nullptr;
@@ -120,15 +128,15 @@ bool BuildAddress(PagePoint point, int stripWidth, char* address, size_t size) {
     return false;
 }
 
-// Opens the keys one at a time with full access, as the shell's own settings are opened;
-// nothing is created.
+// Opens the keys one at a time, for reading only: on NT a user who is not an administrator may
+// read the machine's classes but not change them, and nothing here is changed or created.
 bool ReadCommandValue(char* command) {
     static const char* const kPath[] = {"SOFTWARE", "Classes", "http", "shell", "open", "command"};
     HKEY keys[6] = {};
     int opened = 0;
     HKEY parent = HKEY_LOCAL_MACHINE;
     for (const char* name : kPath) {
-        if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &keys[opened]) != ERROR_SUCCESS) break;
+        if (RegOpenKeyExA(parent, name, 0, KEY_READ, &keys[opened]) != ERROR_SUCCESS) break;
         parent = keys[opened++];
     }
     bool read = false;
@@ -147,28 +155,11 @@ bool ReadCommandValue(char* command) {
     return read;
 }
 
-}  // namespace
-
-void ReadBrowserCommand(char* command) {
-    if (ReadCommandValue(command)) TrimBrowserCommand(command, kBrowserCommandSize);
-}
-
-void OpenBrowserPage(PagePoint point) {
-    char command[kBrowserCommandSize] = "";
-    ReadBrowserCommand(command);
-
-    HWND window = TickerWindow;
-    RECT client = {};
-    GetClientRect(window, &client);
-    char address[kAddressSize];
-    bool haveAddress = BuildAddress(point, client.right, address, sizeof address);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
-    if (!haveAddress) return;
-
-    if (DdeOpenConversation(kOpenUrlTopic)) {
-        char item[kAddressSize + sizeof kOpenUrlTail];
-        CopyText(item, address);
-        AppendText(item, kOpenUrlTail);
+// Hands the encoded address to a running browser, else starts the registered one with it. An
+// address too long for a DDE item goes straight to the command line.
+void OpenAddress(const char* command, const char* address) {
+    char item[kMaxDdeItemLength + 1];
+    if (BuildOpenUrlItem(item, sizeof item, address) && DdeOpenConversation(kOpenUrlTopic)) {
         DdeSendRequest(item);
         DdeCloseConversation();
         DdeOpenConversation(kActivateTopic);
@@ -176,17 +167,36 @@ void OpenBrowserPage(PagePoint point) {
         DdeCloseConversation();
         return;
     }
-
     // No browser answered: start the registered one. Without a command there is nothing to
     // start (the address alone is no program), so the request ends here.
-    if (!command[0]) return;
-    char commandLine[kBrowserCommandSize + kAddressSize];
-    CopyText(commandLine, command);
-    AppendText(commandLine, address);
-    // The trimmed command starts with the blank that replaced its opening quote. Blanks
-    // before the program name mean nothing to the shell, but some loaders take them as part
-    // of the name and find no program, so the line is handed over from its first non-blank.
-    const char* start = commandLine;
-    while (*start == ' ' || *start == '\t') ++start;
-    WinExec(start, SW_SHOWNORMAL);
+    char commandLine[kBrowserCommandSize + kEncodedAddressSize];
+    if (BuildBrowserCommandLine(commandLine, sizeof commandLine, command, address))
+        WinExec(commandLine, SW_SHOWNORMAL);
+}
+
+void OpenPage(PagePoint point) {
+    char command[kBrowserCommandSize] = "";
+    ReadBrowserCommand(command);
+
+    HWND window = TickerWindow;
+    RECT client = {};
+    GetClientRect(window, &client);
+    char address[kAddressSize], encoded[kEncodedAddressSize];
+    bool haveAddress = BuildAddress(point, client.right, address, sizeof address);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE);
+    if (haveAddress && EncodeAddress(encoded, sizeof encoded, address))
+        OpenAddress(command, encoded);
+}
+
+}  // namespace
+
+void ReadBrowserCommand(char* command) {
+    if (ReadCommandValue(command)) TrimBrowserCommand(command, kBrowserCommandSize);
+}
+
+void OpenBrowserPage(PagePoint point) {
+    if (OpeningPage) return;
+    OpeningPage = true;
+    OpenPage(point);
+    OpeningPage = false;
 }

@@ -7,6 +7,18 @@
 
 HFONT LabelFont;
 HFONT ValueFont;
+std::mutex StripFontLock;
+
+namespace {
+
+void DeleteFonts() {
+    for (HFONT* font : {&LabelFont, &ValueFont}) {
+        if (*font) DeleteObject(*font);
+        *font = nullptr;
+    }
+}
+
+}  // namespace
 
 HFONT CreateArial(int height, int weight) {
     return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
@@ -15,16 +27,15 @@ HFONT CreateArial(int height, int weight) {
 }
 
 void DeleteStripFonts() {
-    for (HFONT* font : {&LabelFont, &ValueFont}) {
-        if (*font) DeleteObject(*font);
-        *font = nullptr;
-    }
+    std::lock_guard<std::mutex> hold(StripFontLock);
+    DeleteFonts();
 }
 
 void CreateStripFonts(HWND window) {
     RECT rc;
     GetClientRect(window, &rc);
-    DeleteStripFonts();
+    std::lock_guard<std::mutex> hold(StripFontLock);
+    DeleteFonts();
     StripFontSizes label = LabelFontSize(rc.bottom, ReadFlagSetting(IDC_BOLD_FONT) != 0);
     StripFontSizes value = ValueFontSize(rc.bottom, ReadFlagSetting(IDC_BOLD_FONT) != 0);
     LabelFont = CreateArial(label.height, label.weight);

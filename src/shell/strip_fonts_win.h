@@ -3,8 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include <mutex>
+
 extern HFONT LabelFont;  // labels: three quarters of the ticker's client height
 extern HFONT ValueFont;  // values: the client height less 3 (bold) or 4
+// Held by the worker while it measures with the fonts (the strip layout), and by the window
+// thread while it makes or deletes them, so that no font is deleted under a measurement. The
+// window thread's own painting needs no lock: fonts change only on that thread.
+extern std::mutex StripFontLock;
 
 void CreateStripFonts(HWND window);
 void DeleteStripFonts();

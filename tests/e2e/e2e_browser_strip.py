@@ -4,7 +4,9 @@ The ticker reads its content from the portal with a fixed reply of three quotes,
 its own link. "Next Topic" puts the strip back at its start (the one topic wraps there) and
 holds it a moment, so strip position and window position agree: a double click left of the
 first item's right edge then opens the first link; one further right opens another of the
-three; with no browser running the registered browser is started once with the address.
+three; with no browser running the registered browser is started once with the address. The
+first link holds blanks, quotes and a switch, as a feed may: it reaches the browser as one
+address, and the started browser as one argument, percent-encoded.
 """
 import unittest
 
@@ -13,6 +15,8 @@ from scene import ACTIVATE_ITEM, OPEN_TAIL, TickerTest, WAIT
 WM_HSCROLL, SB_ENDSCROLL = 0x0114, 8
 
 LINKS = [f"http://quote.tamzo.example/q?s={s}" for s in ("AAA", "BBB", "CCC")]
+LINKS[0] += """ "x" -nohome 'y'"""
+OPENED = [LINKS[0].replace(" ", "%20").replace('"', "%22").replace("'", "%27"), *LINKS[1:]]
 
 
 def reply_bytes():
@@ -54,8 +58,8 @@ class BrowserStrip(TickerTest):
         self.menu_state()
         got = self.opened()
         self.assertEqual(4, len(self.dde_requests()), self.dde_requests())
-        self.assertEqual(LINKS[0], got[0])
-        self.assertIn(got[1], LINKS)
+        self.assertEqual(OPENED[0], got[0])
+        self.assertIn(got[1], OPENED)
         self.assertEqual(("NETSCAPE", "WWW_Activate", ACTIVATE_ITEM), self.dde_requests()[-1])
 
         # No browser: the registered one is started once, with the link.
@@ -65,7 +69,7 @@ class BrowserStrip(TickerTest):
         self.assertTrue(self.s.wait_for(lambda: log.exists() and log.read_text().strip(), WAIT),
                         "the registered browser was not started")
         self.menu_state()
-        self.assertEqual([f"{path}  {LINKS[0]}"], log.read_text().splitlines())
+        self.assertEqual([f"{path}  {OPENED[0]}"], log.read_text().splitlines())
 
 
 if __name__ == "__main__":

@@ -1,9 +1,12 @@
 """The feed with the real Ticker.exe against the portal: the requests it sends, the login, the
-time stamp it saves, a portal that goes away, and hostile replies. The ticker reaches the
-portal the way any WinINet program reaches a proxy: through the http_proxy variable."""
+time stamp it saves, a portal that goes away, slow servers, hostile replies, and an exit in
+the middle of a refresh. The ticker reaches the portal the way any WinINet program reaches a
+proxy: through the http_proxy variable."""
 import json
 import random
 import re
+import threading
+import time
 import unittest
 from urllib.parse import urlsplit
 
@@ -111,6 +114,68 @@ class Feed(TickerTest):
 
     def no_refresh_runs(self):
         return self.menu_state()["Update Now"]["enabled"]
+
+    def test_a_server_that_trickles_or_says_nothing_ends_only_that_refresh(self):
+        # The first refresh meets a server that sends a byte a second, the second one that
+        # never answers; each ends by the refresh's deadline (60 s), showing and stamping
+        # nothing, and the third shows the reply (once the test has looked).
+        stop, release = threading.Event(), threading.Event()
+        self.addCleanup(stop.set)
+
+        def trickle():
+            while not stop.wait(1):
+                yield b"x"
+
+        def answer(request):
+            n = len(self.portal.requests())  # this one included
+            if n == 2:
+                stop.wait(300)
+            if n > 2:
+                release.wait(60)
+            return 200, trickle() if n == 1 else FIELD + b"fresh" + FIELD
+
+        self.portal = self.start_portal(answer=answer)
+        self.start_taskbar()
+        self.proc = self.start_ticker()
+        self.wait_requests(1)
+        for count in (2, 3):
+            began = time.time()
+            # "Update Now" is ignored while a refresh runs: the next request marks its end.
+            got = self.s.wait_for(lambda: len(self.portal.requests()) >= count or
+                                  self.refresh_now(), 90, 2.0)
+            self.assertTrue(got, f"refresh {count - 1} did not end")
+            self.assertLess(time.time() - began, 75, f"refresh {count - 1} ran long")
+            self.assertNotIn("Last Stock Update", self.registry())
+        release.set()
+        self.wait_stamp()
+        self.assert_alive()
+
+    def test_closing_the_ticker_while_a_reply_arrives_or_is_parsed_exits_cleanly(self):
+        # A 100 KB reply of headlines with links comes in pieces over some seconds; the ticker
+        # is closed once half of it has come, and again (a new one) once all of it has.
+        body = bytearray()
+        while len(body) < 100_000:
+            n = b"%d" % len(body)
+            body += TAG + b"rt" + COLUMN + b"1" + FIELD + b"Top:" + COLUMN + b"2" + FIELD + \
+                b"Headline number " + n + FIELD + LINK + b"x/" + n + LINK
+        half, whole = threading.Event(), threading.Event()
+
+        def pieces():
+            for start in range(0, len(body), 2000):
+                yield bytes(body[start:start + 2000])
+                time.sleep(0.05)
+                if start >= len(body) // 2:
+                    half.set()
+            whole.set()
+
+        self.portal = self.start_portal(answer=lambda request: (200, pieces()))
+        self.start_taskbar()
+        for moment in (half, whole):
+            moment.clear()
+            proc = self.start_ticker()
+            self.assertTrue(moment.wait(60), "the reply was not sent")
+            self.send("class:Ticker", ids.WM_TICKER_CLOSE)
+            self.assertEqual(0, proc.wait(timeout=30), self.s.state_of(proc))
 
     def test_hostile_replies_leave_the_ticker_running(self):
         reply = self.s.work / "reply.bin"

@@ -1,6 +1,6 @@
-"""A live headline: the portal reads an RSS feed from a web server (here one on the loopback
-interface), the real Ticker.exe shows its headline, and a double click on it opens the
-headline's story page, which sends the browser on to the original article."""
+# A live headline: the portal reads an RSS feed from a web server (here one on the loopback
+# interface), the real Ticker.exe shows its headline, and a double click on it opens the
+# headline's story page, which sends the browser on to the original article.
 import re
 import unittest
 import urllib.error
@@ -19,7 +19,7 @@ FEED = f"""<?xml version="1.0" encoding="utf-8"?>
 
 
 def portal_get(portal, target):
-    """(status, Location, body) of a GET as a proxy client sends it, redirects not followed."""
+    # (status, Location, body) of a GET as a proxy client sends it, redirects not followed.
     class Keep(urllib.request.HTTPRedirectHandler):
         def redirect_request(self, *args):
             return None

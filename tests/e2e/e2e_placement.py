@@ -1,6 +1,6 @@
-"""Placement and display modes with the real Ticker.exe and the stand-ins in other processes:
-following icons that come and go, the auto-hidden taskbar, the expanded bar and the bar over a
-running screen saver."""
+# Placement and display modes with the real Ticker.exe and the stand-ins in other processes:
+# following icons that come and go, the auto-hidden taskbar, the expanded bar and the bar over a
+# running screen saver.
 import unittest
 
 import winetest as w
@@ -22,7 +22,7 @@ class Placement(TickerTest):
         return self.ticker()["rect"][2] == self.row("TrayClockWClass")["rect"][0]
 
     def placed(self, x, timeout=2):
-        """Waits until the ticker stands at x within the notification area, against the clock."""
+        # Waits until the ticker stands at x within the notification area, against the clock.
         return self.s.wait_for(lambda: self.ticker()["rel"][0] == x and self.against_the_clock(),
                                timeout)
 

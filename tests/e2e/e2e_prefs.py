@@ -1,9 +1,9 @@
-"""The preferences sheet and the About box of the real Ticker.exe, opened from its commands and
-driven through their controls: typing is real keyboard input (the boxes' own rules apply),
-buttons are clicked with BM_CLICK, sent when nothing modal follows and posted when something
-may. What counts is read where the program leaves it: the registry, the portal's request log
-(what the ticker uses from the next refresh on), message boxes, the strip's pixels. Pictures
-of every page are kept in the build folder's screenshots/ to be looked at."""
+# The preferences sheet and the About box of the real Ticker.exe, opened from its commands and
+# driven through their controls: typing is real keyboard input (the boxes' own rules apply),
+# buttons are clicked with BM_CLICK, sent when nothing modal follows and posted when something
+# may. What counts is read where the program leaves it: the registry, the portal's request log
+# (what the ticker uses from the next refresh on), message boxes, the strip's pixels. Pictures
+# of every page are kept in the build folder's screenshots/ to be looked at.
 import unittest
 from urllib.parse import unquote, urlsplit
 
@@ -42,7 +42,7 @@ class Preferences(TickerTest):
         return self.show(page)
 
     def show(self, index):
-        """Shows page index as a click on its tab does; returns the page."""
+        # Shows page index as a click on its tab does; returns the page.
         self.send(self.sheet["hwnd"], PSM_SETCURSEL, index)
         return self.wait_row("#32770", parent=self.sheet["hwnd"], visible=True)
 
@@ -50,7 +50,7 @@ class Preferences(TickerTest):
         return self.child(parent, id=control_id)
 
     def press(self, parent, control_id, post=False):
-        """A click on a button; posted when what follows may be modal."""
+        # A click on a button; posted when what follows may be modal.
         (self.post if post else self.send)(self.control(parent, control_id)["hwnd"], BM_CLICK)
 
     def close_sheet(self, button=IDOK):
@@ -61,7 +61,7 @@ class Preferences(TickerTest):
         return self.s.text(self.control(parent, control_id)["hwnd"])["text"]
 
     def type(self, parent, control_id, typed, shown=None):
-        """Types into a box and waits until it shows `shown` (by default what was typed)."""
+        # Types into a box and waits until it shows `shown` (by default what was typed).
         row = self.control(parent, control_id)
         self.type_into(row, typed)
         shown = typed if shown is None else shown
@@ -76,8 +76,8 @@ class Preferences(TickerTest):
         return self.registry()
 
     def wait_request(self, since, wanted):
-        """A request after the first `since` that wanted(request) accepts. While none has come
-        the ticker is asked for "Update Now" (which it ignores while a refresh runs)."""
+        # A request after the first `since` that wanted(request) accepts. While none has come
+        # the ticker is asked for "Update Now" (which it ignores while a refresh runs).
         def found():
             match = next((r for r in self.portal.requests()[since:] if wanted(r)), None)
             if not match:
@@ -88,7 +88,7 @@ class Preferences(TickerTest):
         return match
 
     def asks_for(self, since, **parts):
-        """Waits for a content request whose query parts are as given."""
+        # Waits for a content request whose query parts are as given.
         return self.wait_request(since, lambda r: all(self.query(r, k) == v
                                                       for k, v in parts.items()))
 
@@ -214,8 +214,8 @@ class Preferences(TickerTest):
         self.asks_for(since, news="20,rw,rs,", weather=None)
 
     def choose_color(self, page, swatch, cell, key="Return"):
-        """Clicks a swatch, picks the basic colour at (column, row) of the chooser's grid with
-        the mouse and closes the chooser with a key (after the click in the input queue)."""
+        # Clicks a swatch, picks the basic colour at (column, row) of the chooser's grid with
+        # the mouse and closes the chooser with a key (after the click in the input queue).
         self.press(page, swatch, post=True)
         chooser = self.dialog("Color")
         self.assertIn(chooser["owner"], (self.sheet["hwnd"], page["hwnd"]))

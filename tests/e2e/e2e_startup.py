@@ -1,6 +1,6 @@
-"""Start-up against the taskbar stand-in in another process, with the real Ticker.exe:
-first-run settings, the reserve icons and the docked geometry, single instance, closing from
-outside, and the refusals."""
+# Start-up against the taskbar stand-in in another process, with the real Ticker.exe:
+# first-run settings, the reserve icons and the docked geometry, single instance, closing from
+# outside, and the refusals.
 import unittest
 
 from names import KEY, IDOK, WM_COMMAND, ids

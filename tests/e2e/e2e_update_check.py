@@ -128,6 +128,22 @@ class UpdateCheck(u.UpdateTest):
         self.assertEqual("", install.log())
         self.assertEqual(1, len(self.tickers()))
 
+    def test_a_download_longer_than_its_listing_leaves_no_file_and_starts_nothing(self):
+        # The listing shows a link, so the size it gives is the link's own: what comes after
+        # it is refused as from a server that never ends, and the part that came is removed.
+        install = self.install(program_time=OLD_LOCAL)
+        build = self.ftp.publish(u.compress(payload(50_000), self.s.work), 0, name="build.bin")
+        link = build.with_name("ticker.ex_")
+        link.symlink_to(build.name)
+        os.utime(link, (OLD_SERVER_NEWER, OLD_SERVER_NEWER), follow_symlinks=False)
+        self.start_installed(install)
+        self.assertTrue(self.wait_refreshes(1))
+        self.assertEqual(1, self.ftp.count('"RETR'))
+        for name in ("zrt-comp.exe", "zrttemp.exe"):
+            self.assertFalse(install.file(name).exists(), name)
+        self.assertEqual("", install.log(), "the updater was started")
+        self.assertEqual(1, len(self.tickers()))
+
     def test_without_an_updater_the_ticker_runs_on_with_the_expanded_build(self):
         install = self.install(program_time=OLD_LOCAL, with_updater=False)
         original = payload(654_321)

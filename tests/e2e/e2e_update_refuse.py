@@ -1,8 +1,7 @@
-"""Builds the real Update.exe must not install: one nobody signed, one signed with another key,
-one changed after it was signed, and a signed build for the other processor. Each time the
-installed build stays byte for byte, the old ticker is back within a minute, and it does not
-fetch the same file again, though the server lists it years ahead of the local clock."""
-import struct
+# Builds the real Update.exe must not install: one nobody signed, one signed with another key,
+# one changed after it was signed, and a signed build for the other processor. Each time the
+# installed build stays byte for byte, the old ticker is back within a minute, and it does not
+# fetch the same file again, though the server lists it years ahead of the local clock.
 import unittest
 
 import update_world as u
@@ -24,8 +23,8 @@ class UpdateRefuse(u.UpdateTest):
         self.assertIn("Updater finished: the old build stays.", log)
         self.assertNotIn("Installed", log)
         self.assertEqual(install.original, install.program.read_bytes())
-        for name in ("zrttemp.exe", "zrt-comp.exe", "Ticker.bak"):
-            self.assertFalse(install.file(name).exists(), name)
+        self.assertEqual([], [name for name in ("zrttemp.exe", "zrt-comp.exe", "Ticker.bak")
+                              if install.file(name).exists()])
         self.assertTrue(run.wait_next_check(), "the old ticker never refreshed")
         self.assertEqual(2, self.ftp.listings())
         self.assertEqual(1, self.ftp.downloads(), "the refused file was fetched again")
@@ -58,10 +57,8 @@ class UpdateRefuse(u.UpdateTest):
         other = u.WIN32_BIN / "src" / "Ticker.exe"
         if not other.exists():
             self.skipTest(f"no i686 build in {u.WIN32_BIN}")
-        data = other.read_bytes()
-        pe = struct.unpack_from("<I", data, 0x3C)[0]
-        self.assertEqual(0x14C, struct.unpack_from("<H", data, pe + 4)[0])
-        self.refused(lambda install: data, "built for another kind of processor")
+        # (That it is a 32-bit program is the i686_build test's.)
+        self.refused(lambda install: other.read_bytes(), "built for another kind of processor")
 
 
 if __name__ == "__main__":

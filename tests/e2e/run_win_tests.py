@@ -1,4 +1,4 @@
-"""Runs the in-process Windows tests (win_tests.exe) under Wine with a display of their own."""
+# Runs the in-process Windows tests (win_tests.exe) under Wine with a display of their own.
 import sys
 
 import winetest

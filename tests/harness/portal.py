@@ -18,8 +18,10 @@ class Portal:
     #
     # answer(request) -> (status, body bytes), called on a thread of its own for every request
     # (a dict like the portal's log lines: method, target, path, query, host, headers), makes it
-    # the test's own server instead; it may wait before it answers. requests() lists what came,
-    # in the portal's log format either way; proxy is the http_proxy value that routes here.
+    # the test's own server instead; it may wait before it answers, and a body that is not bytes
+    # but an iterable of byte pieces is sent piece by piece as it yields them, with no length,
+    # until it ends or the client goes. requests() lists what came, in the portal's log format
+    # either way; proxy is the http_proxy value that routes here.
 
     def __init__(self, session, name="portal", *options, port=0, bind="127.0.0.1", answer=None):
         self.session, self.proc, self.server = session, None, None
@@ -51,9 +53,16 @@ class Portal:
                     out.write(json.dumps(request) + "\n")
                 status, body = answer(request)
                 self.send_response(status)
-                self.send_header("Content-Length", str(len(body)))
+                if isinstance(body, bytes):
+                    self.send_header("Content-Length", str(len(body)))
+                    body = [body]
                 self.end_headers()
-                self.wfile.write(body)
+                try:
+                    for piece in body:
+                        self.wfile.write(piece)
+                        self.wfile.flush()
+                except OSError:
+                    pass  # the client went
 
             def log_message(self, *args):
                 pass

@@ -101,33 +101,34 @@ class TickerTest(unittest.TestCase):
     def command(self, command):
         self.post("class:Ticker", WM_COMMAND, command)
 
-    def send(self, target, message, wparam=0, lparam=0):
-        answer = self.s.send(target, message, wparam, lparam)
-        self.assertTrue(answer and answer["ok"], f"send {message:#x} to {target}: {answer}")
-        return answer["result"]
+    def send(self, target, message, wparam=0, lparam=0, post=False):
+        answer = self.s.send(target, message, wparam, lparam, post)
+        self.assertTrue(answer and answer["ok"], f"{message:#x} to {target}: {answer}")
+        return answer.get("result")
 
     def post(self, target, message, wparam=0, lparam=0):
-        answer = self.s.send(target, message, wparam, lparam, post=True)
-        self.assertTrue(answer and answer["ok"], f"post {message:#x} to {target}: {answer}")
+        self.send(target, message, wparam, lparam, post=True)
 
     def icon_count(self):
         # Icons the ticker (or anyone) added to the notification area with Shell_NotifyIcon.
         return self.send("class:Shell_TrayWnd", ids.WM_TASKBAR_ICON_COUNT, 1)
 
     # -- mouse and keyboard -----------------------------------------------------------------
-    def mouse(self, action, x=None, y=None):
-        # Real mouse input at a client point of the ticker (x < 0 counts from its right).
-        args = [action]
-        if x is not None:
-            left, top, right, _ = self.ticker()["rect"]
-            args += [right + x if x < 0 else left + x, top + y]
+    def pointer(self, *args):
+        # Real mouse input at a point of the screen.
         rows, code = self.s.probe("mouse", *args)
         self.assertEqual(0, code, f"mouse {args}: {rows}")
 
+    def mouse(self, action, x=None, y=None):
+        # Real mouse input at a client point of the ticker (x < 0 counts from its right).
+        if x is None:
+            return self.pointer(action)
+        left, top, right, _ = self.ticker()["rect"]
+        self.pointer(action, right + x if x < 0 else left + x, top + y)
+
     def click(self, row):
         x0, y0, x1, y1 = row["rect"]
-        rows, code = self.s.probe("mouse", "click", (x0 + x1) // 2, (y0 + y1) // 2)
-        self.assertEqual(0, code, rows)
+        self.pointer("click", (x0 + x1) // 2, (y0 + y1) // 2)
 
     def keys(self, *args):
         # Real keyboard input through the X server, to the window that has the focus.
@@ -140,8 +141,7 @@ class TickerTest(unittest.TestCase):
         x0, y0, x1, y1 = row["rect"]
         self._left = not getattr(self, "_left", False)
         x = x0 + (x1 - x0) // 3 if self._left else x1 - (x1 - x0) // 3
-        rows, code = self.s.probe("mouse", "click", x, (y0 + y1) // 2)
-        self.assertEqual(0, code, rows)
+        self.pointer("click", x, (y0 + y1) // 2)
         self.keys("key", "Home", "shift+End", "BackSpace")
         if text:
             self.keys("type", "--delay", "40", text)
@@ -160,19 +160,19 @@ class TickerTest(unittest.TestCase):
         if not menu:
             return None
         left, top, right, bottom = menu["rect"]
-        items = menu_items(Region(self.s, left, top, right - left, bottom - top))
-        if len(items) != len(MENU_ITEMS):
+        if right <= left or bottom <= top:  # Wine shows the menu before it gives it a size
             return None
-        for item in items:
-            item["screen"] = (left + item["center"][0], top + item["center"][1])
-        return dict(zip(MENU_ITEMS, items))
+        items = menu_items(Region(self.s, left, top, right - left, bottom - top))
+        return len(items) == len(MENU_ITEMS) and dict(zip(MENU_ITEMS, (
+            dict(item, screen=(left + item["center"][0], top + item["center"][1]))
+            for item in items)))
 
     def choose(self, name, x=120, y=8):
-        rows, code = self.s.probe("mouse", "click", *self.open_menu(x, y)[name]["screen"])
-        self.assertEqual(0, code, f"click on {name}: {rows}")
+        self.pointer("click", *self.open_menu(x, y)[name]["screen"])
         self.assertTrue(self.s.wait_for(lambda: not self.row("#32768", visible=True), WAIT))
 
     def menu_state(self, x=120, y=8):
+        # The items as open_menu reads them; Escape closes the menu again.
         items = self.open_menu(x, y)
         self.post(self.row("#32768", visible=True)["hwnd"], WM_KEYDOWN, VK_ESCAPE)
         self.assertTrue(self.s.wait_for(lambda: not self.row("#32768", visible=True), WAIT))
@@ -192,8 +192,8 @@ class TickerTest(unittest.TestCase):
         self.browser.wait(timeout=WAIT)
 
     def dde_lines(self):
-        return self.dde_log.read_text(errors="replace").splitlines() if self.dde_log.exists() \
-            else []
+        log = self.dde_log
+        return log.read_text(errors="replace").splitlines() if log.exists() else []
 
     def dde_requests(self, count=None):
         # Every DDE request the stand-in received, (service, topic, item); with count, once
@@ -222,24 +222,17 @@ def menu_items(region):
     # an item's text is enabled when it holds black, grayed when its darkest ink is grey. A check
     # mark is ink left of where the first item's text begins.
     margin, width = 3, region.width
-    bands = []
+    bands = []  # [top, bottom, the columns with ink, the darkest shade]
     for y in range(margin, region.height - margin):
-        shade = [max(region.pixel(x, y)) for x in range(width)]
-        xs = [x for x in range(margin, width - margin) if shade[x] < 0x90]
-        if xs and bands and bands[-1]["bottom"] == y - 1:
-            bands[-1].update(bottom=y, xs=bands[-1]["xs"] + xs,
-                             darkest=min(bands[-1]["darkest"], *shade[margin:width - margin]))
+        shade = [max(region.pixel(x, y)) for x in range(margin, width - margin)]
+        xs = [margin + x for x, value in enumerate(shade) if value < 0x90]
+        if xs and bands and bands[-1][1] == y - 1:
+            bands[-1][1:] = [y, bands[-1][2] + xs, min(bands[-1][3], *shade)]
         elif xs:
-            bands.append({"top": y, "bottom": y, "xs": xs,
-                          "darkest": min(shade[margin:width - margin])})
-    if not bands:
-        return []
-    text_left = min(bands[0]["xs"])
-    items = []
-    for band in bands:
-        text_xs = [x for x in band["xs"] if x >= text_left - 1]
-        items.append({"enabled": band["darkest"] < 0x50,
-                      "checked": any(x < text_left - 2 for x in band["xs"]),
-                      "center": ((min(text_xs) + max(text_xs)) // 2 if text_xs else width // 2,
-                                 (band["top"] + band["bottom"]) // 2)})
+            bands.append([y, y, xs, min(shade)])
+    text_left, items = min(bands[0][2]) if bands else 0, []
+    for top, bottom, xs, darkest in bands:
+        text_xs = [x for x in xs if x >= text_left - 1] or [width // 2]
+        items.append({"enabled": darkest < 0x50, "checked": any(x < text_left - 2 for x in xs),
+                      "center": ((min(text_xs) + max(text_xs)) // 2, (top + bottom) // 2)})
     return items

@@ -10,50 +10,41 @@
 import contextlib
 import json
 import os
+import queue
 import select
 import shutil
 import signal
 import subprocess
+import tempfile
 import threading
 import time
 from pathlib import Path
 
 # Absolute, whatever the caller gave: Wine takes only an absolute WINEPREFIX.
-_DEFAULT_BUILD = Path(__file__).resolve().parents[2] / "build"
-BUILD = Path(os.environ.get("TICKER_BUILD", _DEFAULT_BUILD)).resolve()
+BUILD = Path(os.environ.get("TICKER_BUILD",
+                            Path(__file__).resolve().parents[2] / "build")).resolve()
 WIN_BIN = Path(os.environ.get("TICKER_WIN_BIN", BUILD / "win-x86_64")).resolve()
 TEMPLATE = BUILD / "wine-template"
 SCREEN = (1024, 768)
-
 TICKER_EXE = WIN_BIN / "src" / "Ticker.exe"
 TASKBAR_EXE = WIN_BIN / "tools" / "taskbar" / "Taskbar.exe"
 PROBE_EXE = WIN_BIN / "tests" / "probe" / "Probe.exe"
 SCREENSAVER_EXE = WIN_BIN / "tools" / "screensaver" / "Screensaver.exe"
-
-BASE_ENV = {
-    "WINEDEBUG": "-all",
-    "WINEDLLOVERRIDES": "mscoree,mshtml=",
-    "LANG": "C.UTF-8",
-    "LC_ALL": "C.UTF-8",
-    "TZ": "UTC",
-}
+# Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
+QUIET = dict(stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def wine_env(prefix, display=None):
     # No proxy of this machine's: a test routes the ticker to its own servers, or nowhere.
     env = {k: v for k, v in os.environ.items()
            if not k.startswith(("WINE", "DISPLAY")) and not k.lower().endswith("_proxy")}
-    env.update(BASE_ENV)
-    env["WINEPREFIX"] = str(prefix)
-    if display:
-        env["DISPLAY"] = display
-    return env
+    env.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LANG="C.UTF-8",
+               LC_ALL="C.UTF-8", TZ="UTC", WINEPREFIX=str(prefix))
+    return dict(env, DISPLAY=display) if display else env
 
 
 def _quiet(*cmd, env):
-    # Output goes to /dev/null: Wine's background services must not inherit CTest's pipes.
-    subprocess.run(cmd, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, check=False)
+    subprocess.run(cmd, env=env, check=False, **QUIET)
 
 
 def make_template():
@@ -78,21 +69,15 @@ class WineSession:
     def __init__(self, name, display=True):
         # display: True for a private Xvfb display, a display name (":0") to use that one,
         # or False for none.
-        self.name = name
         self.work = BUILD / "e2e-work" / name
         shutil.rmtree(self.work, ignore_errors=True)
         self.work.mkdir(parents=True)
         self.prefix = self.work / "prefix"
-        self._procs = []
-        self._closers = []
+        self._procs, self._closers = [], []
         self._probe, self._probe_lock = None, threading.Lock()
-        self._runs = 0
-        self._xvfb = None
-        self.display = None
+        self._xvfb, self.display = None, display if isinstance(display, str) else None
         self._copy_template()
-        if isinstance(display, str):
-            self.display = display
-        elif display:
+        if display is True:
             self._start_xvfb()
         self.env = wine_env(self.prefix, self.display)
         self._start_wineserver()
@@ -109,27 +94,21 @@ class WineSession:
     def _start_xvfb(self):
         # Xvfb picks a free display itself and writes its number to the pipe once it listens:
         # looking for a free number first races with sessions of other test runs.
-        read_end, write_end = os.pipe()
-        proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp", "-noreset"],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            pass_fds=(write_end,), start_new_session=True)
-        os.close(write_end)
-        with os.fdopen(read_end, "rb") as pipe:
-            ready, _, _ = select.select([pipe], [], [], 20)
-            number = pipe.readline().strip() if ready else b""
+        read, write = os.pipe()
+        self._xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24",
+             "-nolisten", "tcp", "-noreset"], pass_fds=(write,), start_new_session=True, **QUIET)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip() if select.select([pipe], [], [], 20)[0] else ""
         if not number.isdigit():
-            proc.kill()
-            proc.wait()
+            _stop([self._xvfb], os.kill)
             raise RuntimeError("Xvfb did not start")
-        self._xvfb, self.display = proc, f":{number.decode()}"
+        self.display = f":{number}"
 
     def _start_wineserver(self):
-        server = subprocess.Popen(["wineserver", "-p"], env=self.env, stdin=subprocess.DEVNULL,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                  start_new_session=True)
-        server.wait(timeout=30)
+        subprocess.Popen(["wineserver", "-p"], env=self.env, start_new_session=True,
+                         **QUIET).wait(timeout=30)
         _quiet("timeout", "-k", "5", "120", "wine", "wineboot", env=self.env)
 
     # -- running programs ---------------------------------------------------------------------
@@ -139,16 +118,11 @@ class WineSession:
         # The output goes through files, not pipes: a Wine process that the program happens to
         # start (the desktop, a service) would inherit a pipe and keep it open for its whole life.
         cmd = ["timeout", "-k", "5", str(timeout), "wine", str(exe), *map(str, args)]
-        self._runs += 1
-        out_path = self.work / f".run{self._runs}.out"
-        err_path = self.work / f".run{self._runs}.err"
-        with open(out_path, "wb") as out, open(err_path, "wb") as err:
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             code = subprocess.run(cmd, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
                                   stderr=err).returncode
-        result = subprocess.CompletedProcess(
-            cmd, code, out_path.read_text(errors="replace"), err_path.read_text(errors="replace"))
-        out_path.unlink()
-        err_path.unlink()
+            text = [f.seek(0) or f.read().decode(errors="replace") for f in (out, err)]
+        result = subprocess.CompletedProcess(cmd, code, *text)
         if check and result.returncode != 0:
             raise RuntimeError(f"{exe} {args} failed: {result.returncode} "
                                f"{result.stdout} {result.stderr}")
@@ -157,25 +131,17 @@ class WineSession:
     def spawn(self, exe, *args, timeout=600, log=None):
         # Starts a Windows program in the background; close() stops it. Its output (Wine's
         # own messages included) goes to log, by default a file of its own in the work folder.
-        if log is None:
-            log = self.work / f"{Path(exe).stem}-{len(self._procs)}.log"
-        with open(log, "ab") as out:  # the child keeps its own copy
-            proc = subprocess.Popen(["timeout", "-k", "5", str(timeout), "wine", str(exe),
-                                     *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
-                                    stdout=out, stderr=subprocess.STDOUT,
-                                    start_new_session=True)
-        proc.log = Path(log)
-        self._procs.append(proc)
+        log = Path(log or self.work / f"{Path(exe).stem}-{len(self._procs)}.log")
+        proc = self.spawn_native("timeout", "-k", "5", timeout, "wine", exe, *args, log=log,
+                                 env=self.env)
+        proc.log = log
         return proc
 
     def state_of(self, proc):
         # What a started program is up to, for a failure's message: whether it still runs,
         # the end of its output and the top-level windows of the session.
-        code = proc.poll()
-        try:
-            output = proc.log.read_text(errors="replace")[-1500:]
-        except (AttributeError, OSError):
-            output = ""
+        code, log = proc.poll(), getattr(proc, "log", None)
+        output = log.read_text(errors="replace")[-1500:] if log and log.exists() else ""
         tops = [f"{r['class']}:{r['title']!r}" for r in self.windows() if r.get("depth") == 0]
         return (f"{'running' if code is None else f'ended with {code}'}; "
                 f"output: {output!r}; top-level windows: {tops}")
@@ -186,26 +152,20 @@ class WineSession:
 
     def processes(self, exe_name):
         # Linux pids of this session's running Wine programs named exe_name ("Ticker.exe").
-        found = []
+        found, mark = [], f"WINEPREFIX={self.prefix}".encode()
         for entry in Path("/proc").iterdir():
-            try:
-                cmdline = (entry / "cmdline").read_bytes().split(b"\0")
-                environ = (entry / "environ").read_bytes().split(b"\0")
-            except OSError:
-                continue
-            if (f"WINEPREFIX={self.prefix}".encode() in environ and
-                    any(arg.replace(b"\\", b"/").endswith(b"/" + exe_name.encode())
-                        for arg in cmdline[:1])):
-                found.append(int(entry.name))
+            with contextlib.suppress(OSError):
+                argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0].replace(b"\\", b"/")
+                if argv0.endswith(b"/" + exe_name.encode()) and \
+                        mark in (entry / "environ").read_bytes().split(b"\0"):
+                    found.append(int(entry.name))
         return found
 
     def spawn_native(self, *cmd, log=None, **kw):
         # Starts a native helper (a server) in the background; close() stops it.
-        out = open(log, "ab") if log else subprocess.DEVNULL
-        proc = subprocess.Popen([str(c) for c in cmd], stdin=subprocess.DEVNULL, stdout=out,
-                                stderr=subprocess.STDOUT, start_new_session=True, **kw)
-        if log:
-            out.close()
+        with open(log or os.devnull, "ab") as out:  # the child keeps its own copy
+            proc = subprocess.Popen([str(c) for c in cmd], stdin=subprocess.DEVNULL, stdout=out,
+                                    stderr=subprocess.STDOUT, start_new_session=True, **kw)
         self._procs.append(proc)
         return proc
 
@@ -224,26 +184,19 @@ class WineSession:
                     env=self.env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                     stderr=subprocess.DEVNULL, start_new_session=True)
                 self._procs.append(self._probe)
-                self._probe_output = b""
+                self._lines = queue.Queue()
+                threading.Thread(target=_pump, args=(self._probe.stdout, self._lines),
+                                 daemon=True).start()
             self._probe.stdin.write(("\t".join(map(str, args)) + "\n").encode())
             self._probe.stdin.flush()
-            rows, deadline, fd = [], time.time() + timeout, self._probe.stdout.fileno()
-            while True:
-                line, newline, rest = self._probe_output.partition(b"\n")
-                if not newline:
-                    ready = select.select([fd], [], [], max(0, deadline - time.time()))[0]
-                    chunk = os.read(fd, 65536) if ready else b""
-                    if not chunk:
-                        break
-                    self._probe_output += chunk
-                    continue
-                self._probe_output = rest
-                line = line.decode(errors="replace").strip()
-                row = json.loads(line) if line.startswith("{") else None
-                if row and list(row) == ["end"]:
-                    return rows, row["end"]
-                if row:
-                    rows.append(row)
+            rows, deadline = [], time.time() + timeout
+            with contextlib.suppress(queue.Empty):
+                while (line := self._lines.get(timeout=max(0, deadline - time.time()))) is not None:
+                    line = line.decode(errors="replace").strip()
+                    row = json.loads(line) if line.startswith("{") else None
+                    if row and list(row) == ["end"]:
+                        return rows, row["end"]
+                    rows += [row] if row else []
             os.killpg(self._probe.pid, signal.SIGKILL)
             self._probe.wait()
             return rows, 1
@@ -324,33 +277,35 @@ class WineSession:
         try:
             for stop in reversed(self._closers):
                 stop()
-            for proc in self._procs:
-                if proc.poll() is None:
-                    try:
-                        os.killpg(proc.pid, signal.SIGTERM)
-                    except ProcessLookupError:
-                        pass
-            for proc in self._procs:
-                try:
-                    proc.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    os.killpg(proc.pid, signal.SIGKILL)
-                    proc.wait()
+            _stop(self._procs, os.killpg)
             _quiet("timeout", "-k", "5", "30", "wineserver", "-k", env=self.env)
         finally:  # the display goes whatever went wrong before
-            if self._xvfb:
-                self._xvfb.terminate()
-                try:
-                    self._xvfb.wait(timeout=5)
-                except subprocess.TimeoutExpired:
-                    self._xvfb.kill()
-                    self._xvfb.wait()
+            _stop([self._xvfb] if self._xvfb else [], os.kill)
 
     def __enter__(self):
         return self
 
     def __exit__(self, *exc):
         self.close()
+
+
+def _pump(stream, lines):
+    # The probe's output, line by line, into a queue; None once it has ended.
+    for line in stream:
+        lines.put(line)
+    lines.put(None)
+
+
+def _stop(procs, kill):
+    # SIGTERM to every one, then SIGKILL to those that have not ended within 5 s.
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        for proc in procs:
+            with contextlib.suppress(ProcessLookupError):
+                if proc.poll() is None:
+                    kill(proc.pid, sig)
+        for proc in procs:
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                proc.wait(timeout=5)
 
 
 if __name__ == "__main__":

@@ -45,12 +45,6 @@ TEST(BrowserCommand, OnlyTheFirstAndNextToLastCharactersAreLookedAt) {
     EXPECT_EQ("", Trimmed("-nohome"));
 }
 
-TEST(BrowserCommand, AValueThatFillsTheWholeFieldIsEndedInside) {
-    std::string full(kBrowserCommandSize, 'x');
-    std::string trimmed = Trimmed(full.c_str());
-    EXPECT_EQ(kBrowserCommandSize - 1, trimmed.size());
-}
-
 TEST(SearchQuery, SpacesBecomePlusAndOtherBytesOutsidePrintableAsciiSpaces) {
     EXPECT_EQ("two+words", Query("two words"));
     EXPECT_EQ("two+words  ", Query("two words\r\n"));  // Enter leaves its line break in the box
@@ -69,15 +63,72 @@ TEST(SearchQuery, AtMost255CharactersAreTaken) {
     EXPECT_STREQ("a+b", small);
 }
 
-TEST(SearchQuery, AddressIsTheRootAloneWithoutAQuery) {
+std::string SearchAddress(std::string query, const char* root = "http://search.example") {
     char address[400];
-    BuildSearchAddress(address, sizeof address, "http://search.example", "two+words");
-    EXPECT_STREQ("http://search.example/bin/search?p=two+words", address);
-    BuildSearchAddress(address, sizeof address, "http://search.example", "");
-    EXPECT_STREQ("http://search.example", address);
-    char tiny[10];
-    BuildSearchAddress(tiny, sizeof tiny, "http://search.example", "x");
+    BuildSearchAddress(address, sizeof address, root, &query[0]);
+    return address;
+}
+
+TEST(SearchQuery, AddressIsTheRootAloneWithoutAQuery) {
+    EXPECT_EQ("http://search.example/bin/search?p=two+words", SearchAddress("two+words"));
+    EXPECT_EQ("http://search.example", SearchAddress(""));
+    char tiny[10], x[] = "x";
+    BuildSearchAddress(tiny, sizeof tiny, "http://search.example", x);
     EXPECT_STREQ("http://se", tiny);
+}
+
+TEST(SearchQuery, AQueryTooLongForADdeItemEndsWithItsLastWordThatFits) {
+    // Root, path and item tail take 21 + 14 + 17 characters: 203 are left for the query, an
+    // encoded blank (a line break the box held) taking three.
+    const std::string path = "http://search.example/bin/search?p=";
+    const std::string words = std::string(190, 'a') + "+bbbbbbbbbbbbb+c";  // 13 b
+    EXPECT_EQ(path + std::string(190, 'a'), SearchAddress(words));
+    EXPECT_EQ(path + std::string(189, 'a') + "+bbbbbbbbbbbbb", SearchAddress(words.substr(1)));
+    EXPECT_EQ(path + std::string(203, 'a'), SearchAddress(std::string(255, 'a')));  // one word
+    EXPECT_EQ(path + "aaaa", SearchAddress("aaaa  " + std::string(250, 'b')));  // no dangling break
+    EXPECT_EQ(path + std::string(202, 'a') + "+", SearchAddress(std::string(202, 'a') + "+"));
+}
+
+TEST(BrowserAddress, BlanksQuotesControlAndHighBytesAreEncodedAndNothingElse) {
+    const struct {
+        const char* address;
+        const char* encoded;
+    } cases[] = {
+        // Ordinary addresses stay byte for byte: the portal's, the help file, '%' and the
+        // characters only a command shell would mind.
+        {"http://my.tamzo.example/zrt/update?stocks=^DJI,^SPC&news=10,rt,", nullptr},
+        {"c:\\progra~1\\tamzo!\\zrthelp.html", nullptr},
+        {"http://x/a%20b?q=1+2&r=<>|{}~`;()*", nullptr},
+        {"", nullptr},
+        {"http://x/a b", "http://x/a%20b"},
+        {"http://x/\"a\" -nohome 'b'", "http://x/%22a%22%20-nohome%20%27b%27"},
+        {"\t\r\n\x01\x1f\x7f\x80\xe9\xff", "%09%0D%0A%01%1F%7F%80%E9%FF"},
+    };
+    for (const auto& c : cases) {
+        const std::string want = c.encoded ? c.encoded : c.address;
+        char out[128];
+        EXPECT_TRUE(EncodeAddress(out, sizeof out, c.address));
+        EXPECT_EQ(want, out);
+        EXPECT_EQ(want.size(), EncodedAddressLength(c.address));
+    }
+    char small[6] = "junk";
+    EXPECT_TRUE(EncodeAddress(small, sizeof small, "a b"));
+    EXPECT_STREQ("a%20b", small);
+    EXPECT_FALSE(EncodeAddress(small, sizeof small, "a  b"));  // never half an address
+    EXPECT_STREQ("", small);
+}
+
+TEST(BrowserAddress, DdeItemAndCommandLine) {
+    char item[300];
+    EXPECT_TRUE(BuildOpenUrlItem(item, sizeof item, "http://x/a%20b"));
+    EXPECT_STREQ("http://x/a%20b,,0xFFFFFFFF,0x03", item);
+    EXPECT_FALSE(BuildOpenUrlItem(item, sizeof item, std::string(239, 'x').c_str()));  // > 255
+    EXPECT_STREQ("", item);
+
+    char line[64];
+    EXPECT_TRUE(BuildBrowserCommandLine(line, sizeof line, " C:\\nav.exe  ", "http://x/a%20b"));
+    EXPECT_STREQ("C:\\nav.exe  http://x/a%20b", line);
+    EXPECT_FALSE(BuildBrowserCommandLine(line, sizeof line, " \t ", "http://x/"));  // no program
 }
 
 TEST(BrowserPoint, RegionsOfTheTickerWindowAndTheSpecialRequests) {

@@ -175,21 +175,6 @@ TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
     EXPECT_EQ(V::TooSmall, CheckExecutable(nullptr, 0, 0, ExeMachine::Amd64));
 }
 
-TEST(UpdateRules, JunkIsNeverAProgram) {
-    // What LZ expansion makes of a damaged download: bytes with no structure.
-    std::vector<uint8_t> junk(70000);
-    uint32_t seed = 12345;
-    for (int round = 0; round < 200; ++round) {
-        for (uint8_t& b : junk) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
-        if (round % 2) {  // half of them even start like a program
-            junk[0] = 'M';
-            junk[1] = 'Z';
-        }
-        EXPECT_NE(ExeVerdict::Ok,
-                  CheckExecutable(junk.data(), junk.size(), junk.size(), ExeMachine::Amd64));
-    }
-}
-
 TEST(UpdateRules, EachListingIsActedOnOnceWhateverTheClocks) {
     // The check dates a new build with its listing time; the updater gives a build it keeps
     // (having refused or rolled back the new one) that listing time unless its own is later.

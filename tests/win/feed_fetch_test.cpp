@@ -127,7 +127,7 @@ class FeedFetch : public testing::Test {
             InternetOpenA("FeedFetchTest", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), "", 0);
         EXPECT_TRUE(internet);
         if (!internet) return "";
-        char* end = FetchAndParseFeed(internet, content_.data());
+        char* end = FetchAndParseFeed(internet, content_.data(), DeadlineIn(20000));
         InternetCloseHandle(internet);
         EXPECT_GE(end, content_.data());
         EXPECT_LE(end + 3, content_.data() + kContentBufferSize);

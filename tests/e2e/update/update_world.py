@@ -1,14 +1,13 @@
-"""The world of the self-update tests: a private network where the update server's and the
-portal's host names mean this machine, a real FTP server (vsftpd) and the portal stand-in on
-their usual ports there, an install directory with the real Ticker.exe and Update.exe, and the
-taskbar stand-in for the ticker to dock in.
-
-The ticker is not told about any of this: it reaches "ftp.ostrivane.example" on port 21 and
-the portal on port 80 because, inside the network namespace that `private_network()` makes,
-those names resolve to 127.0.0.1 (a hosts file bind-mounted over /etc/hosts). Everything a
-test starts runs inside the namespace and is stopped by the WineSession that owns it; no
-traffic leaves loopback.
-"""
+# The world of the self-update tests: a private network where the update server's and the
+# portal's host names mean this machine, a real FTP server (vsftpd) and the portal stand-in on
+# their usual ports there, an install directory with the real Ticker.exe and Update.exe, and the
+# taskbar stand-in for the ticker to dock in.
+#
+# The ticker is not told about any of this: it reaches "ftp.ostrivane.example" on port 21 and
+# the portal on port 80 because, inside the network namespace that `private_network()` makes,
+# those names resolve to 127.0.0.1 (a hosts file bind-mounted over /etc/hosts). Everything a
+# test starts runs inside the namespace and is stopped by the WineSession that owns it; no
+# traffic leaves loopback.
 import calendar
 import os
 import shutil
@@ -39,10 +38,10 @@ _MARK = "TICKER_UPDATE_PRIVATE_NET"
 
 # -- the private network ----------------------------------------------------------------------
 def private_network(script):
-    """Runs the rest of `script` inside a private network and mount namespace. Returns when
-    already inside; otherwise re-executes the script there and exits with its status, or exits
-    77 (skipped) with a SKIPPED line when this machine cannot make one (not root, no
-    namespaces)."""
+    # Runs the rest of `script` inside a private network and mount namespace. Returns when
+    # already inside; otherwise re-executes the script there and exits with its status, or exits
+    # 77 (skipped) with a SKIPPED line when this machine cannot make one (not root, no
+    # namespaces).
     if os.environ.get(_MARK):
         _set_up_inside(Path(os.environ[_MARK]))
         return
@@ -75,8 +74,8 @@ _stopping = False
 
 
 def _stop(*_):
-    """SIGTERM (the time limit above): end the running test through its clean-ups, which stop
-    its servers and Wine, and start no other."""
+    # SIGTERM (the time limit above): end the running test through its clean-ups, which stop
+    # its servers and Wine, and start no other.
     global _stopping
     _stopping = True
     raise SystemExit("stopped: out of time")
@@ -92,8 +91,8 @@ def _set_up_inside(hosts):
 
 
 def _listening(port):
-    """Whether a socket listens on 127.0.0.1:port, read from the kernel's table rather than
-    by connecting, so that the servers' logs hold only the ticker's own connections."""
+    # Whether a socket listens on 127.0.0.1:port, read from the kernel's table rather than
+    # by connecting, so that the servers' logs hold only the ticker's own connections.
     want = f"0100007F:{port:04X}"
     for line in Path("/proc/net/tcp").read_text().splitlines()[1:]:
         fields = line.split()
@@ -115,12 +114,12 @@ def _wait_port(port, proc, timeout=20):
 
 # -- the update server ----------------------------------------------------------------------
 class FtpServer:
-    """vsftpd on 127.0.0.1:21, anonymous and read-only, serving `root`; its log records every
-    connection, command and transfer."""
+    # vsftpd on 127.0.0.1:21, anonymous and read-only, serving `root`; its log records every
+    # connection, command and transfer.
 
     def __init__(self, session, work, zone=None):
-        """zone: the server's time zone (a TZ value) for the times its listings show; by
-        default UTC, the ticker's own."""
+        # zone: the server's time zone (a TZ value) for the times its listings show; by
+        # default UTC, the ticker's own.
         self.root = work / "ftp"
         self.log = work / "vsftpd.log"
         self.root.mkdir(parents=True)
@@ -139,7 +138,7 @@ class FtpServer:
         _wait_port(21, self.proc)
 
     def publish(self, data, mtime, name="ticker.ex_", directory="pub/ostrivane"):
-        """Puts `data` on the server as directory/name with the given modification time."""
+        # Puts `data` on the server as directory/name with the given modification time.
         folder = self.root / directory
         folder.mkdir(parents=True, exist_ok=True)
         relative = Path(directory)
@@ -173,7 +172,7 @@ def utc(year, month, day, hour=0, minute=0):
 
 
 def compress(data, work, name="payload"):
-    """The update file as the maker makes it: Debian's mscompress (LZ, "SZDD")."""
+    # The update file as the maker makes it: Debian's mscompress (LZ, "SZDD").
     folder = work / "compress"
     folder.mkdir(exist_ok=True)
     source = folder / f"{name}.exe"
@@ -186,15 +185,15 @@ def compress(data, work, name="payload"):
 
 
 def build(signed_exe, marker):
-    """Another build of the ticker, unsigned: the program without its signature and with a
-    marker after its last section. To the loader the same program, to every file comparison
-    another build, so what comes up is honestly a ticker and honestly the new file."""
+    # Another build of the ticker, unsigned: the program without its signature and with a
+    # marker after its last section. To the loader the same program, to every file comparison
+    # another build, so what comes up is honestly a ticker and honestly the new file.
     assert signed_exe.endswith(b"\x89TSIG\r\n\x1a"), "Ticker.exe is not signed"
     return signed_exe[:-280] + b"\0" * 7 + marker
 
 
 def signed(data, work, key=BUILD_KEY):
-    """data with a signature trailer made with key, as the build signs Ticker.exe."""
+    # data with a signature trailer made with key, as the build signs Ticker.exe.
     path = work / "signing" / "build.exe"
     path.parent.mkdir(exist_ok=True)
     path.write_bytes(data)
@@ -207,25 +206,10 @@ def new_key(work):
     return work / "other-key.pem"
 
 
-def wine_pids(session, program):
-    """The Linux ids of the session's Wine processes that run a program file named program."""
-    env = f"WINEPREFIX={session.prefix}".encode()
-    pids = []
-    for entry in Path("/proc").iterdir():
-        try:
-            argv0 = (entry / "cmdline").read_bytes().split(b"\0")[0]
-            environ = (entry / "environ").read_bytes().split(b"\0")
-            if argv0.endswith(program.encode()) and env in environ:
-                pids.append(int(entry.name))
-        except (OSError, ValueError):
-            pass
-    return pids
-
-
 # -- the installed ticker -------------------------------------------------------------------
 class Install:
-    """The install directory C:\\ostrivane in the session's prefix, named by the "Path"
-    setting, with the real Ticker.exe (and Update.exe unless told otherwise)."""
+    # The install directory C:\ostrivane in the session's prefix, named by the "Path"
+    # setting, with the real Ticker.exe (and Update.exe unless told otherwise).
 
     def __init__(self, session, with_program=True, with_updater=True, program_time=None):
         self.session = session
@@ -253,8 +237,8 @@ class Install:
 
 
 class UpdateTest(TickerTest):
-    """A scenario's world: its Wine session with the taskbar, the FTP server and the portal on
-    their usual ports, reached by name from the private network."""
+    # A scenario's world: its Wine session with the taskbar, the FTP server and the portal on
+    # their usual ports, reached by name from the private network.
     server_zone = None  # the update server's time zone, when it is not the ticker's (UTC)
 
     def setUp(self):
@@ -278,7 +262,7 @@ class UpdateTest(TickerTest):
         return self.s.wait_for(predicate, timeout=timeout, interval=0.5)
 
     def start_installed(self, install):
-        """Starts the installed ticker; returns its process and its Ticker window."""
+        # Starts the installed ticker; returns its process and its Ticker window.
         proc = self.s.spawn(install.program, timeout=900)
         tickers = self.wait(self.tickers, 60)
         self.assertTrue(tickers, f"the ticker did not come up: {self.s.state_of(proc)}")
@@ -288,8 +272,8 @@ class UpdateTest(TickerTest):
         return sum(r["path"] == "/zrt/update" for r in self.portal.requests())
 
     def refresh_until(self, count, timeout=90):
-        """Chooses "Update Now" until the portal has seen `count` content requests. A ticker
-        ignores it while a refresh still runs, so it is asked again until one starts."""
+        # Chooses "Update Now" until the portal has seen `count` content requests. A ticker
+        # ignores it while a refresh still runs, so it is asked again until one starts.
         def reached():
             if self.content_requests() >= count:
                 return True
@@ -299,8 +283,8 @@ class UpdateTest(TickerTest):
         return self.wait(reached, timeout)
 
     def wait_refreshes(self, count, timeout=90):
-        """Waits until the portal has seen `count` content requests: that many refreshes
-        have got past their update check."""
+        # Waits until the portal has seen `count` content requests: that many refreshes
+        # have got past their update check.
         return self.wait(lambda: self.content_requests() >= count, timeout)
 
 
@@ -310,15 +294,15 @@ SERVER_NEWER = utc(2024, 2, 1, 9, 30)
 
 
 class UpdateRun:
-    """Publishes `served` as a newer build, starts the installed ticker and follows the
-    hand-over: the old ticker ends, the updater does its work, and a ticker (new or old) runs
-    its own first check. Fields: old_window, the first ticker's window; ticker, the Ticker
-    window that runs at the end (or None). Windows are told apart by handle: Wine may give a
-    new process the id of one that has ended, but not a new window an old window's handle."""
+    # Publishes `served` as a newer build, starts the installed ticker and follows the
+    # hand-over: the old ticker ends, the updater does its work, and a ticker (new or old) runs
+    # its own first check. Fields: old_window, the first ticker's window; ticker, the Ticker
+    # window that runs at the end (or None). Windows are told apart by handle: Wine may give a
+    # new process the id of one that has ended, but not a new window an old window's handle.
 
     def __init__(self, world, install, served, listed=SERVER_NEWER, crash_new=False):
-        """crash_new: end the new build's process, as a crash would, once its window shows.
-        Field back_after: seconds from the first ticker's end to the last one's window."""
+        # crash_new: end the new build's process, as a crash would, once its window shows.
+        # Field back_after: seconds from the first ticker's end to the last one's window.
         self.world, self.install = world, install
         world.ftp.publish(served, listed)
         proc, ticker = world.start_installed(install)
@@ -332,7 +316,7 @@ class UpdateRun:
         # some seconds of a real build's life.
         if crash_new and world.wait(lambda: "The new build showed its window" in install.log(),
                                     120):
-            for pid in wine_pids(world.s, "Ticker.exe"):
+            for pid in world.s.processes("Ticker.exe"):
                 os.kill(pid, signal.SIGKILL)
         world.wait(lambda: "Updater finished:" in install.log(), 180)
         self.ticker = world.wait(self._other_ticker, 120)
@@ -340,7 +324,7 @@ class UpdateRun:
         self.back_after = time.time() - ended
 
     def explain(self):
-        """What a failed run leaves to look at: the updater's log and the tickers now."""
+        # What a failed run leaves to look at: the updater's log and the tickers now.
         found = [(t["hwnd"], t["pid"]) for t in self.world.tickers()]
         return (f"first ticker {self.old_window}; Ticker windows now {found}; "
                 f"log:\n{self.install.log()}")
@@ -349,11 +333,11 @@ class UpdateRun:
         return [t for t in self.world.tickers() if t["hwnd"] != self.old_window]
 
     def wait_next_check(self):
-        """Waits until the ticker that runs now has been through its own update check.
-
-        The old ticker may or may not have reached the portal once after its check (it goes
-        on with its refresh while its window thread ends the program), so one request says
-        nothing. Two do: we keep asking the new ticker for "Update Now", which it ignores
-        until its first refresh, check included, is over; so whichever way the old one went,
-        the second request comes after the new ticker's check."""
+        # Waits until the ticker that runs now has been through its own update check.
+        #
+        # The old ticker may or may not have reached the portal once after its check (it goes
+        # on with its refresh while its window thread ends the program), so one request says
+        # nothing. Two do: we keep asking the new ticker for "Update Now", which it ignores
+        # until its first refresh, check included, is over; so whichever way the old one went,
+        # the second request comes after the new ticker's check.
         return self.world.refresh_until(2, 120)
