@@ -30,6 +30,7 @@
 namespace {
 
 const char kKey[] = "SOFTWARE\\Ostrivane\\Ticker";
+const char kProxyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const std::string F = "\x0B";  // a field of the reply
 
 // A server that answers every request through handler (with a body, or with nothing: a hang-up
@@ -42,7 +43,8 @@ struct PortalThread {
         WSADATA wsa;
         WSAStartup(MAKEWORD(2, 2), &wsa);
         listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in addr = {AF_INET};
+        sockaddr_in addr = {};
+        addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         int length = sizeof addr;
@@ -112,7 +114,7 @@ class FeedFetch : public testing::Test {
 
     void TearDown() override {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
-        SHDeleteKeyA(HKEY_CURRENT_USER, kInternetSettings);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kProxyKey);
         TickerSettings = savedSettings_;
         DestroyWindow(window_);
         TickerWindow = nullptr;
@@ -144,8 +146,8 @@ class FeedFetch : public testing::Test {
     static void UseProxy(PortalThread& portal) {
         const DWORD on = 1;
         const std::string server = "127.0.0.1:" + std::to_string(portal.port);
-        SHSetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyEnable", REG_DWORD, &on, 4);
-        SHSetValueA(HKEY_CURRENT_USER, kInternetSettings, "ProxyServer", REG_SZ, server.c_str(),
+        SHSetValueA(HKEY_CURRENT_USER, kProxyKey, "ProxyEnable", REG_DWORD, &on, 4);
+        SHSetValueA(HKEY_CURRENT_USER, kProxyKey, "ProxyServer", REG_SZ, server.c_str(),
                     DWORD(server.size() + 1));
     }
 
@@ -164,8 +166,6 @@ class FeedFetch : public testing::Test {
         return PumpUntil([] { return WaitForSingleObject(FeedThreadHandle, 0) == WAIT_OBJECT_0; });
     }
 
-    static constexpr char kInternetSettings[] =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     HWND window_ = nullptr;
     std::atomic<bool> release_{false};  // lets a waiting portal answer (it waits 20 s at most)
     std::vector<char> content_ = std::vector<char>(kContentBufferSize, 0);

@@ -70,8 +70,7 @@ HANDLE WINAPI InstantRefresh(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTI
                              LPDWORD id) {
     ++Refreshes;
     FeedThreadRunning = 0;
-    return RealCreateThread(
-        nullptr, 0, [](LPVOID) -> DWORD { return 0; }, nullptr, 0, id);
+    return RealCreateThread(nullptr, 0, EmptyRefresh, nullptr, 0, id);
 }
 
 bool WaitUntil(const std::function<bool()>& condition) {
