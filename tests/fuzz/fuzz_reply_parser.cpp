@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <vector>
 
 #include "base/text.h"
@@ -17,13 +18,6 @@ namespace {
 
 void Check(bool condition) {
     if (!condition) std::abort();
-}
-
-bool BeginsWithHttp(const char* url) {
-    const char* prefix = "http:";
-    for (int i = 0; i < 5; ++i)
-        if ((url[i] | 0x20) != prefix[i]) return false;
-    return true;
 }
 
 int32_t MeasurePiece(void*, const StripPiece& piece) {
@@ -48,7 +42,7 @@ void OnLink(void* context, const char* textSoFar, const char* url, uint32_t topi
     size_t length = BoundedLength(textSoFar, run.capacity);
     Check(length >= 1 && length + 3 <= run.capacity);  // "|" and its zero inside, reserve kept
     Check(textSoFar[length - 1] == '|');
-    Check(std::strlen(url) < kLinkAddressSize && BeginsWithHttp(url));
+    Check(std::strlen(url) < kLinkAddressSize && strncasecmp(url, "http:", 5) == 0);
     Check(topicStart <= 1);
     ++run.links;
 

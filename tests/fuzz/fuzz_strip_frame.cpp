@@ -9,17 +9,7 @@
 
 #include "strip_identity.h"
 
-namespace {
-
 using namespace strip_identity;
-
-void Check(const std::string& difference) {
-    if (difference.empty()) return;
-    std::fprintf(stderr, "%s\n", difference.c_str());
-    std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 16) return 0;

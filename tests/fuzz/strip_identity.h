@@ -6,6 +6,7 @@
 #pragma once
 #include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -30,15 +31,12 @@ inline int32_t Width(const StripPiece& p) {
     return w;
 }
 
-// Counts what it measures and keeps the widths by segment index.
+// Counts what it measures.
 struct Meter {
     int calls = 0;
-    std::vector<int32_t> widths;
     static int32_t Measure(void* context, const StripPiece& p) {
-        Meter& m = *static_cast<Meter*>(context);
-        ++m.calls;
-        if (m.widths.size() <= size_t(p.index)) m.widths.resize(p.index + 1);
-        return m.widths[p.index] = Width(p);
+        ++static_cast<Meter*>(context)->calls;
+        return Width(p);
     }
 };
 
@@ -81,8 +79,7 @@ inline std::string RulerDiffers(const StripRuler& ruler, const char* text, size_
 struct Drawing {
     struct Draw {
         std::string what;
-        int index;
-        int32_t x;
+        int32_t x, width;
     };
     Meter meter;
     std::vector<Draw> draws;
@@ -94,7 +91,7 @@ struct Drawing {
             },
             [](void* c, const StripPiece& p, int32_t x, int32_t y) {
                 static_cast<Drawing*>(c)->draws.push_back(
-                    {Describe(p, std::to_string(x) + "," + std::to_string(y)), p.index, x});
+                    {Describe(p, std::to_string(x) + "," + std::to_string(y)), x, Width(p)});
             }};
     }
 };
@@ -111,12 +108,10 @@ inline std::string FrameDiffers(StripRuler& ruler, const char* text, size_t size
     Drawing plain;
     WalkFrame(text, size, f.margin, f.offset, f.clientWidth, plain.Drawer());
     std::vector<std::string> want, got;
-    for (const Drawing::Draw& d : plain.draws) {
-        const int32_t width = std::max(0, plain.meter.widths[d.index]);
+    for (const Drawing::Draw& d : plain.draws)
         if (int64_t{d.x} - f.view.inkLeft < f.view.right &&
-            int64_t{d.x} + width + f.view.inkRight > f.view.left)
+            int64_t{d.x} + std::max(0, d.width) + f.view.inkRight > f.view.left)
             want.push_back(d.what);
-    }
     want.push_back("pen " + std::to_string(PenX.load()) + "," + std::to_string(PenY.load()));
     PenX = -12345;
     PenY = -6;
@@ -128,6 +123,13 @@ inline std::string FrameDiffers(StripRuler& ruler, const char* text, size_t size
     if (drawn != int(fast.draws.size()))
         return "drew " + std::to_string(fast.draws.size()) + ", said " + std::to_string(drawn);
     return FirstDifference(want, got);
+}
+
+// The fuzz targets' end: a difference found stops the run with its description.
+inline void Check(const std::string& difference) {
+    if (difference.empty()) return;
+    std::fprintf(stderr, "%s\n", difference.c_str());
+    std::abort();
 }
 
 }  // namespace strip_identity

@@ -51,23 +51,13 @@ void FillLinks(std::initializer_list<int32_t> edges) {
     }
 }
 
-TEST(LinkTable, ReadLinkStaysBelowTheCount) {
+TEST(LinkTable, ReadsStayBelowTheCountAndFindLinkAtComparesUnsigned) {
     FillLinks({100, 200});
     LinkEntry e;
     EXPECT_TRUE(ReadLink(1, &e));
     EXPECT_STREQ("http://x/1", e.url);
     EXPECT_FALSE(ReadLink(2, &e));
     EXPECT_FALSE(ReadLink(-1, &e));
-    FillLinks({100, 200, 300});
-    DropLinksPast(250);
-    EXPECT_EQ(2, LinkCount.load());
-    ClearLinks();
-    EXPECT_FALSE(ReadLink(0, &e));
-}
-
-TEST(LinkTable, FindLinkAtComparesUnsignedAndSeesThroughRepeatCopies) {
-    FillLinks({100, 200});
-    LinkEntry e;
     EXPECT_EQ(0, FindLinkAt(0, &e));
     EXPECT_EQ(0, FindLinkAt(99, &e));
     EXPECT_EQ(1, FindLinkAt(100, &e));  // an item's right edge belongs to the next one
@@ -84,7 +74,11 @@ TEST(LinkTable, FindLinkAtComparesUnsignedAndSeesThroughRepeatCopies) {
     for (uint32_t period : {1u, 2u}) EXPECT_EQ(1, FindLinkAt(period * 208 + 150, &e));
     EXPECT_EQ(-1, FindLinkAt(204, &e));
     WrapWidth = 0;
+    FillLinks({100, 200, 300});
+    DropLinksPast(250);
+    EXPECT_EQ(2, LinkCount.load());
     ClearLinks();
+    EXPECT_FALSE(ReadLink(0, &e));
 }
 
 // A writer hands over texts and link tables as fast as it can while a reader copies the text

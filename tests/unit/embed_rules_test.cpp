@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(EmbedRules, TaskbarMustSpanTheScreenWidth) {
     EXPECT_TRUE(TaskbarSpansScreen(0, 1024, 1024));     // bottom or top
     EXPECT_TRUE(TaskbarSpansScreen(-2, 1026, 1024));    // edges hidden off screen
@@ -10,27 +12,18 @@ TEST(EmbedRules, TaskbarMustSpanTheScreenWidth) {
     EXPECT_FALSE(TaskbarSpansScreen(964, 1024, 1024));  // docked right
 }
 
-TEST(EmbedRules, ReserveLoopFollowsAShellThatWidensAtOnce) {
-    ReserveLoop loop = BeginReserveLoop(64);
-    int icons = 0, grown = 0;
-    do {
-        ++icons;
-        grown = GrownAfterIcon(loop, 64 + 16 * icons, 24);
-    } while (NeedsMoreIcons(grown, 341));
-    EXPECT_EQ(22, icons);  // 21 icons make 336, the 22nd reaches 352
-    EXPECT_EQ(352, grown);
-    EXPECT_EQ(349, TickerWidthFor(grown));
-}
-
-TEST(EmbedRules, ReserveLoopEstimatesWhileTheShellHasNotWidenedYet) {
-    ReserveLoop loop = BeginReserveLoop(64);
-    int icons = 0, grown = 0;
-    do {
-        ++icons;
-        grown = GrownAfterIcon(loop, 64, 24);  // the area never changes while we look
-    } while (NeedsMoreIcons(grown, 341) && icons < 100);
-    EXPECT_EQ(18, icons);  // each icon counts as 24 - 4 = 20 pixels
-    EXPECT_EQ(360, grown);
+TEST(EmbedRules, ReserveLoopFollowsTheShellOrEstimatesWhileItHasNotWidenedYet) {
+    // Each icon widens the area by 16 at once, or not at all while we look: then each counts
+    // as 24 - 4 = 20 pixels. 21 icons make 336, the 22nd reaches 352; or 18 icons make 360.
+    for (auto [step, icons, grown] : {std::tuple{16, 22, 352}, {0, 18, 360}}) {
+        ReserveLoop loop = BeginReserveLoop(64);
+        int added = 0, now = 0;
+        do now = GrownAfterIcon(loop, 64 + step * ++added, 24);
+        while (NeedsMoreIcons(now, 341) && added < 100);
+        EXPECT_EQ(icons, added);
+        EXPECT_EQ(grown, now);
+    }
+    EXPECT_EQ(349, TickerWidthFor(352));
 }
 
 TEST(EmbedRules, AShrinkingAreaEndsTheLoopAndIsRefused) {

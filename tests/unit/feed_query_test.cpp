@@ -5,7 +5,8 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
+#include <array>
+#include <utility>
 
 namespace {
 
@@ -20,46 +21,33 @@ std::string Query(const TickerSettingsData& s, const char* airports = "") {
 }
 
 TEST(ContentAddress, SelectionsInTheirOrderAndValuesAsTheyStand) {
-    struct Case {
-        const char* symbols;
-        std::vector<uint32_t TickerSettingsData::*> on;
-        const char* airports;
-        const char* query;
-    };
+    // The switches on, by letter: quotes, weather, fahrenheit, the personal account, then the
+    // seven topics in their order.
     using S = TickerSettingsData;
-    const Case cases[] = {
+    const std::pair<char, uint32_t S::*> switches[] = {
+        {'q', &S::showQuotes},   {'w', &S::showWeather},      {'f', &S::fahrenheit},
+        {'m', &S::useMyTamzo},   {'1', &S::showUS},           {'2', &S::showWorld},
+        {'3', &S::showBusiness}, {'4', &S::showPolitics},     {'5', &S::showTechnology},
+        {'6', &S::showSports},   {'7', &S::showEntertainment}};
+    const std::array<const char*, 4> cases[] = {
         // Symbols joined by commas; the news count always, a trailing comma after the topics
         // unless the last one is Entertainment.
-        {"IBM+INTC", {&S::showQuotes}, "", "?stocks=IBM,INTC&news=10,"},
-        {kDefaultStockSymbols,
-         {&S::showQuotes, &S::showWeather, &S::fahrenheit, &S::showUS},
-         "JFK,SFO,LAX",
+        {"IBM+INTC", "q", "", "?stocks=IBM,INTC&news=10,"},
+        {kDefaultStockSymbols, "qwf1", "JFK,SFO,LAX",
          "?stocks=^DJI,^SPC,^IXIC,^XAM,IBM,INTC,MSFT&weather=f,JFK,SFO,LAX&news=10,rt,"},
-        {"",
-         {&S::showUS, &S::showWorld, &S::showBusiness, &S::showPolitics, &S::showTechnology,
-          &S::showSports, &S::showEntertainment},
-         "",
-         "?news=10,rt,rw,rb,rp,rc,rs,re"},
-        {"",
-         {&S::showUS, &S::showWorld, &S::showBusiness, &S::showPolitics, &S::showTechnology,
-          &S::showSports},
-         "",
-         "?news=10,rt,rw,rb,rp,rc,rs,"},
-        {"", {&S::showWeather}, "ORD", "?weather=c,ORD&news=10,"},
+        {"", "1234567", "", "?news=10,rt,rw,rb,rp,rc,rs,re"},
+        {"", "123456", "", "?news=10,rt,rw,rb,rp,rc,rs,"},
+        {"", "w", "ORD", "?weather=c,ORD&news=10,"},
         // Nothing is escaped, and only the symbols have their "+" turned into commas.
-        {"A&B C+D",
-         {&S::showQuotes, &S::showWeather},
-         "X+Y",
-         "?stocks=A&B C,D&weather=c,X+Y&news=10,"},
-        // The personal account sends no query at all.
-        {"IBM", {&S::useMyTamzo, &S::showQuotes, &S::showWeather, &S::showUS}, "JFK", ""},
+        {"A&B C+D", "qw", "X+Y", "?stocks=A&B C,D&weather=c,X+Y&news=10,"},
+        {"IBM", "mqw1", "JFK", ""},  // the personal account sends no query at all
     };
-    for (const Case& c : cases) {
+    for (const auto& [symbols, on, airports, query] : cases) {
         TickerSettingsData s = {};
         s.storiesPerTopic = 10;
-        std::strcpy(s.stockSymbols, c.symbols);
-        for (auto flag : c.on) s.*flag = 1;
-        EXPECT_EQ(c.query, Query(s, c.airports));
+        std::strcpy(s.stockSymbols, symbols);
+        for (const auto& [letter, flag] : switches) s.*flag = std::strchr(on, letter) != nullptr;
+        EXPECT_EQ(query, Query(s, airports));
     }
     TickerSettingsData s = {};
     s.showSports = s.showTechnology = 1;

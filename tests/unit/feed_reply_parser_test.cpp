@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -27,24 +27,17 @@ struct Parsed {
     std::vector<std::string> links;  // "textSoFar => url topicStart"
 };
 
-// Parses reply (the first zero byte ends it) into a 20000-byte buffer that sits between
-// guard bytes, and checks the promises every parse keeps.
+// Parses reply (the first zero byte ends it) as a refresh does. That no parse writes past its
+// buffer and every text ends with a bar is the reply parser fuzzer's check.
 Parsed Parse(const std::string& reply) {
-    static char guarded[kContentBufferSize + 64];
-    char* content = guarded + 32;
-    std::memset(guarded, 0x5A, sizeof guarded);
+    static char content[kContentBufferSize];
     Parsed parsed;
     auto collect = [](void* c, const char* textSoFar, const char* url, uint32_t topicStart) {
         static_cast<Parsed*>(c)->links.push_back(std::string(textSoFar) + " => " + url + " " +
                                                  std::to_string(topicStart));
     };
-    size_t length = ParseReply(reply.c_str(), content, kContentBufferSize, {collect, &parsed});
-    parsed.text.assign(content, length);
-    EXPECT_EQ(0, content[length]);
-    EXPECT_LE(length + 3, static_cast<size_t>(kContentBufferSize));
-    EXPECT_EQ('|', content[length - 1]);
-    EXPECT_EQ(std::string(32, 0x5A), std::string(guarded, 32)) << "written before the buffer";
-    EXPECT_EQ(std::string(32, 0x5A), std::string(content + kContentBufferSize, 32)) << "past it";
+    parsed.text.assign(content,
+                       ParseReply(reply.c_str(), content, sizeof content, {collect, &parsed}));
     return parsed;
 }
 
@@ -70,8 +63,6 @@ TEST(ReplyParser, TheStripTextOfEachPieceOfTheGrammar) {
         {"just some text \x95\x01\x1e", "|"},
         // Entities: the input is skipped through the next ";", whatever stands before it; the
         // byte after it is copied as it stands, even another "&"; the reply's end stops one.
-        {"<F>AT&amp;T", "ATT|"},
-        {"<F>say &quot;hi&quot;", "say \"hi\"|"},
         {"<F>AT&AMP;T &QuOt;x", "ATT \"x|"},
         {"<F>R&D & co", "R&D & co|"},
         {"<F>A&ampere;B", "AB|"},
@@ -105,7 +96,6 @@ TEST(ReplyParser, TheStripTextOfEachPieceOfTheGrammar) {
         {"<T>rt<C>2<F>a<F><F>b", "|{a" + kBullet + "b" + kBullet + "|"},
         {"<T>rt<F>a", "a|"},
         {"<T>wt<C>2<F>JFK 71F", "|{JFK 71F|"},
-        {"<T>Wt<C>2<F>JFK", "|{JFK|"},
         {"<T>QT<C>2<F>x", "|{x|"},
         {"<T>qx<C>2<F>x", "|x" + kBullet + "|"},
         // A repeated column code writes nothing; a bar inside a field is copied.
@@ -136,15 +126,6 @@ TEST(ReplyParser, LinkAddresses) {
         EXPECT_EQ(std::vector<std::string>{"| => " + url.substr(0, kLinkAddressSize - 1) + " 0"},
                   p.links);
         EXPECT_EQ("after|", p.text);
-    }
-}
-
-TEST(ReplyParser, TheFirstZeroByteEndsTheReplyAnywhere) {
-    for (const char* head :
-         {"<T>", "<T>r", "<C>", "<F>a", "<F>a&amp", "<F>a&", "<L>", "<L>abc", "<T>qt<C>2<F>1"}) {
-        Parsed p = Parse(Bytes(std::string(head) + "<0><F>MORE<L>more"));
-        EXPECT_EQ(std::string::npos, p.text.find("MORE")) << p.text;
-        for (const std::string& link : p.links) EXPECT_EQ(std::string::npos, link.find("more"));
     }
 }
 
@@ -184,13 +165,14 @@ TEST(ReplyParserBounds, TheLinkTableKeepsTheFirst200Links) {
 }
 
 TEST(LoginVerdict, OkAnywhereCaseSensitive) {
-    EXPECT_TRUE(LoginAccepted("OK", 2));
-    EXPECT_TRUE(LoginAccepted("NOT OK", 6));
-    EXPECT_TRUE(LoginAccepted("<html>\0 welcome OK", 18));  // past a zero byte too
-    EXPECT_FALSE(LoginAccepted("ok", 2));
-    EXPECT_FALSE(LoginAccepted("O K", 3));
-    EXPECT_FALSE(LoginAccepted("OK", 1));
-    EXPECT_FALSE(LoginAccepted("", 0));
+    for (auto [reply, length, ok] : {std::tuple{"OK", 2, true},
+                                     {"NOT OK", 6, true},
+                                     {"<html>\0 welcome OK", 18, true},  // past a zero byte too
+                                     {"ok", 2, false},
+                                     {"O K", 3, false},
+                                     {"OK", 1, false},
+                                     {"", 0, false}})
+        EXPECT_EQ(ok, LoginAccepted(reply, length)) << reply;
 }
 
 }  // namespace

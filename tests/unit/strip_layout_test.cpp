@@ -43,15 +43,12 @@ struct Display {
     }
 };
 
-TEST(StripRepeatPiece, ShortTextsRepeatWholeLongOnesTheirFirst300AndABar) {
+TEST(StripRepeatPiece, ShortTextsRepeatWholeLongOnesTheirFirst300AndABarWithinThePiece) {
     EXPECT_EQ(std::string(204, 'x'), Piece(std::string(204, 'x'), 1024));  // 1024 / 5 = 204
     EXPECT_EQ(std::string(205, 'x') + "|", Piece(std::string(205, 'x'), 1024));
     std::string long_text = std::string(300, 'a') + std::string(500, 'b');
     EXPECT_EQ(std::string(300, 'a') + "|", Piece(long_text, 1024));
     EXPECT_EQ("ab|", Piece("ab", 0));  // no screen: the cut rule, though nothing is appended
-}
-
-TEST(StripRepeatPiece, AWholeTextLongerThanThePieceIsCut) {
     std::string text(6000, 'w');
     EXPECT_EQ(kRepeatPieceSize - 1, Piece(text, 40000).size());  // 40000 / 5 = 8000 >= 6000
     char tiny[1] = {'x'};
@@ -65,6 +62,9 @@ TEST(StripLayout, WrapWidthIsTheSegmentSumPlusEight) {
     Display empty("");
     EXPECT_EQ(8, empty.Extend(1024));
     EXPECT_EQ("", empty.Text());  // no copy of nothing
+    Display noScreen("a|b|");
+    EXPECT_EQ(14 + 18 + 8, noScreen.Extend(-5));
+    EXPECT_EQ("a|b|", noScreen.Text());  // no screen: no copy
     EXPECT_EQ(8, WrapWidthFor(0));
     EXPECT_EQ(kStripXLimit + 8, WrapWidthFor(0x7fffffff));
 }
@@ -76,21 +76,11 @@ TEST(StripLayout, CopiesGoOnUntilTheTextBeforeTheLastIsAsWideAsTheScreen) {
     std::string expected;
     for (int i = 0; i < 6; ++i) expected += "ab|";
     EXPECT_EQ(expected, d.Text());
-}
-
-TEST(StripLayout, ATextWiderThanTheScreenStillGetsExactlyOneCopy) {
+    // A text wider than the screen still gets exactly one copy.
     std::string text = std::string(250, 'x') + "|" + std::string(100, 'y') + "|";
-    Display d(text);
-    d.Extend(1024);
-    EXPECT_EQ(text + std::string(250, 'x') + "|" + std::string(49, 'y') + "|", d.Text());
-}
-
-TEST(StripLayout, NoScreenMeansNoCopy) {
-    for (int32_t width : {0, -5}) {
-        Display d("a|b|");
-        EXPECT_EQ(14 + 18 + 8, d.Extend(width));
-        EXPECT_EQ("a|b|", d.Text());
-    }
+    Display wide(text);
+    wide.Extend(1024);
+    EXPECT_EQ(text + std::string(250, 'x') + "|" + std::string(49, 'y') + "|", wide.Text());
 }
 
 TEST(StripLayout, TheTextNeverOutgrowsItsBuffer) {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../fuzz/strip_identity.h"
@@ -16,20 +18,21 @@
 namespace {
 
 // Distinct colours, one per role, so a wrong role shows.
-struct Palette {
-    uint32_t colors[kColorRoleCount];
-    Palette() {
-        for (int i = 0; i < kColorRoleCount; ++i) colors[i] = Rgb(10 + i, 20 + i, 30 + i);
-    }
-};
-const Palette kPalette;
+const auto kPalette = [] {
+    std::array<uint32_t, kColorRoleCount> colors;
+    for (int i = 0; i < kColorRoleCount; ++i) colors[i] = Rgb(10 + i, 20 + i, 30 + i);
+    return colors;
+}();
 
-// A piece as "bytes|label or value|x|colour role" (W for white), or for frames "|x,y".
+// A piece as "bytes|label or value|x|colour role" (W white, S the symbol role), or for frames
+// "|x,y".
 std::string Seen(const StripPiece& p, int32_t x, const std::string& y = "") {
-    const uint32_t color = PieceColor(p, kPalette.colors);
-    const std::string role = color == kUnmarkedValueColor ? "W" : std::to_string(color % 256 - 10);
+    const uint32_t color = PieceColor(p, kPalette.data()), role = color % 256 - 10;
+    const std::string name = color == kUnmarkedValueColor ? "W"
+                             : role == kSymbolColor       ? "S"
+                                                          : std::to_string(role);
     return std::string(p.bytes, p.length) + (p.value ? "|v|" : "|l|") + std::to_string(x) +
-           (y.empty() ? "|" + role : "|" + y);
+           (y.empty() ? "|" + name : "|" + y);
 }
 
 struct Recorder {
@@ -59,7 +62,7 @@ struct Recorder {
 };
 
 constexpr int32_t L = kLabelChar, V = kValueChar;
-const std::string kSymbol = std::to_string(kSymbolColor), kUp = std::to_string(kQuoteUpColor);
+const std::string kUp = std::to_string(kQuoteUpColor);
 
 TEST(StripWalk, PiecesPlacesAndColours) {
     struct Case {
@@ -68,22 +71,19 @@ TEST(StripWalk, PiecesPlacesAndColours) {
         std::vector<std::string> seen;
     };
     const Case cases[] = {
-        {"A|B|", 0, 2 * L + 2 * V, {"A |l|0|" + kSymbol, "B |v|14|W"}},
+        {"A|B|", 0, 2 * L + 2 * V, {"A |l|0|S", "B |v|14|W"}},
         // An empty label still takes its space; a value takes its marker's colour.
-        {"|+1 1/2|", 0, L + 6 * V, {" |l|0|" + kSymbol, "1 1/2 |v|7|" + kUp}},
+        {"|+1 1/2|", 0, L + 6 * V, {" |l|0|S", "1 1/2 |v|7|" + kUp}},
         // Markers are dropped (only the first), but only values take their colour; a value
         // without one is white and keeps its first character.
         {"@IBM|#5 down|{News|++1|",
          0,
          9 * L + 11 * V,
-         {"IBM |l|0|" + kSymbol, "#5 down |v|28|W", "News |l|100|" + kSymbol, "+1 |v|135|" + kUp}},
+         {"IBM |l|0|S", "#5 down |v|28|W", "News |l|100|S", "+1 |v|135|" + kUp}},
         // Only segments ended by a bar count; empty ones keep their place in the alternation.
         {"no bar at all", 5, 5, {}},
-        {"a|b|c|tail",
-         3,
-         3 + 4 * L + 2 * V,
-         {"a |l|3|" + kSymbol, "b |v|17|W", "c |l|35|" + kSymbol}},
-        {"||x|", 0, 3 * L + V, {" |l|0|" + kSymbol, " |v|7|W", "x |l|16|" + kSymbol}},
+        {"a|b|c|tail", 3, 3 + 4 * L + 2 * V, {"a |l|3|S", "b |v|17|W", "c |l|35|S"}},
+        {"||x|", 0, 3 * L + V, {" |l|0|S", " |v|7|W", "x |l|16|S"}},
     };
     for (const Case& c : cases) {
         Recorder r;
@@ -105,7 +105,7 @@ TEST(StripWalk, ALongSegmentIsCutToTheSegmentBuffer) {
     ASSERT_EQ(3u, r.seen.size());
     // 4998 bytes and the space, and the walk goes on after the cut segment.
     EXPECT_EQ(std::string(kSegmentTextMax, 'v') + " |v|14|W", r.seen[1]);
-    EXPECT_EQ("R |l|" + std::to_string(2 * L + int32_t(kSegmentBufferSize - 1) * V) + "|" + kSymbol,
+    EXPECT_EQ("R |l|" + std::to_string(2 * L + int32_t(kSegmentBufferSize - 1) * V) + "|S",
               r.seen[2]);
 }
 
@@ -145,16 +145,12 @@ TEST(StripFrame, FromTheMarginLabelsAtTopValuesThreeLowerUpToTheWindowsEdge) {
 
 TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     WrapWidth = 100;
-    struct Step {
-        int forward;
-        int32_t from, to;
-    };
     // Backward from 0 wraps to WrapWidth - 1; forward from WrapWidth to 1.
-    for (const Step& s : {Step{1, 50, 51}, Step{1, 100, 1}, Step{0, 0, 99}, Step{0, 50, 49}}) {
-        ScrollForward = s.forward;
-        ScrollOffset = s.from;
+    for (auto [forward, from, to] : {std::tuple{1, 50, 51}, {1, 100, 1}, {0, 0, 99}, {0, 50, 49}}) {
+        ScrollForward = forward;
+        ScrollOffset = from;
         AdvanceScroll();
-        EXPECT_EQ(s.to, ScrollOffset.load()) << s.from;
+        EXPECT_EQ(to, ScrollOffset.load()) << from;
     }
     ScrollForward = 1;
     ScrollOffset = 0;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,30 +20,27 @@ struct Image {
 
     explicit Image(ExeMachine machine) : wide(machine == ExeMachine::Amd64) {
         bytes.assign(0x400 + 3 * 0x200, 0);
-        bytes[0] = 'M';
-        bytes[1] = 'Z';
-        Put32(0x3c, uint32_t(pe));
+        std::memcpy(&bytes[0], "MZ", 2);
+        Put(0x3c, uint32_t(pe), 4);
         std::memcpy(&bytes[pe], "PE\0\0", 4);
-        Put16(pe + 4, uint16_t(machine));
-        Put16(pe + 6, 3);                        // sections
-        Put16(pe + 20, wide ? 240 : 224);        // optional header with 16 directories
-        Put16(pe + 22, wide ? 0x0022 : 0x0102);  // executable (+ large address / 32-bit)
-        Put16(Opt(0), wide ? 0x20b : 0x10b);
-        Put32(Opt(16), 0x1010);           // entry point, inside .text
-        Put32(Opt(32), 0x1000);           // section alignment
-        Put32(Opt(36), 0x200);            // file alignment
-        Put32(Opt(56), 0x4000);           // size of image
-        Put32(Opt(60), 0x400);            // size of headers
-        Put16(Opt(68), 2);                // GUI
-        Put32(Opt(wide ? 108 : 92), 16);  // directories
-        const char* names[] = {".text", ".data", ".rsrc"};
-        for (int i = 0; i < 3; ++i) {
+        Put(pe + 4, uint16_t(machine), 2);
+        Put(pe + 6, 3, 2);                        // sections
+        Put(pe + 20, wide ? 240 : 224, 2);        // optional header with 16 directories
+        Put(pe + 22, wide ? 0x0022 : 0x0102, 2);  // executable (+ large address / 32-bit)
+        Put(Opt(0), wide ? 0x20b : 0x10b, 2);
+        Put(Opt(16), 0x1010, 4);           // entry point, inside .text
+        Put(Opt(32), 0x1000, 4);           // section alignment
+        Put(Opt(36), 0x200, 4);            // file alignment
+        Put(Opt(56), 0x4000, 4);           // size of image
+        Put(Opt(60), 0x400, 4);            // size of headers
+        Put(Opt(68), 2, 2);                // GUI
+        Put(Opt(wide ? 108 : 92), 16, 4);  // directories
+        for (int i = 0; i < 3; ++i) {      // unnamed: the names are not looked at
             size_t s = Section(i);
-            std::memcpy(&bytes[s], names[i], std::strlen(names[i]));
-            Put32(s + 8, 0x180);               // virtual size
-            Put32(s + 12, 0x1000 * (i + 1));   // virtual address
-            Put32(s + 16, 0x200);              // raw size
-            Put32(s + 20, 0x400 + 0x200 * i);  // raw pointer
+            Put(s + 8, 0x180, 4);               // virtual size
+            Put(s + 12, 0x1000 * (i + 1), 4);   // virtual address
+            Put(s + 16, 0x200, 4);              // raw size
+            Put(s + 20, 0x400 + 0x200 * i, 4);  // raw pointer
         }
     }
     size_t Opt(size_t at) const { return pe + 24 + at; }
@@ -52,8 +48,6 @@ struct Image {
     void Put(size_t at, uint32_t v, int size) {
         for (int i = 0; i < size; ++i) bytes[at + i] = uint8_t(v >> (8 * i));
     }
-    void Put16(size_t at, uint16_t v) { Put(at, v, 2); }
-    void Put32(size_t at, uint32_t v) { Put(at, v, 4); }
     ExeVerdict Check(ExeMachine machine) const {
         return CheckExecutable(bytes.data(), bytes.size(), bytes.size(), machine);
     }
@@ -102,65 +96,55 @@ TEST(UpdateRules, AProgramForTheOtherMachineIsRefused) {
     }
 }
 
+// Offsets in the x86_64 image: the PE header, the optional header and the section table.
+constexpr size_t kPe = 0x80, kOpt = kPe + 24, kSections = kOpt + 240;
+
 TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
     using V = ExeVerdict;
     struct Case {
         const char* what;
-        std::function<void(Image&)> damage;
+        size_t at;  // where value is written, size bytes of it; size 0: cut the file to value
+        int size;
+        uint32_t value;
         ExeVerdict verdict;
     };
     const Case cases[] = {
+        {"the other machine's optional header", kOpt, 2, 0x10b, V::BadOptionalHeader},
+        {"no MZ", 0, 1, 'Z', V::NoDosHeader},
+        {"PE offset inside the DOS header", 0x3c, 4, 0x20, V::BadHeaderOffset},
+        {"PE offset past the file", 0x3c, 4, 0x7ffffff0, V::Truncated},
+        {"PE offset that wraps", 0x3c, 4, 0xfffffff0u, V::Truncated},
+        {"no PE signature", kPe + 1, 1, 'X', V::NoPeSignature},
+        {"a DLL", kPe + 22, 2, 0x2022, V::NotAProgram},
+        {"not executable", kPe + 22, 2, 0x0020, V::NotAProgram},
+        {"optional header too short", kPe + 20, 2, 100, V::BadOptionalHeader},
+        {"optional header past the file", kPe + 20, 2, 0xfff0, V::Truncated},
+        {"too many directories", kOpt + 108, 4, 17, V::BadOptionalHeader},
+        {"a console program", kOpt + 68, 2, 3, V::NotGui},
+        {"file alignment not a power of two", kOpt + 36, 4, 0x300, V::BadAlignment},
+        {"file alignment too small", kOpt + 36, 4, 0x100, V::BadAlignment},
+        {"section alignment below file alignment", kOpt + 32, 4, 0x100, V::BadAlignment},
+        {"no sections", kPe + 6, 2, 0, V::BadSections},
+        {"too many sections", kPe + 6, 2, 97, V::BadSections},
+        {"headers smaller than the section table", kOpt + 60, 4, 0x100, V::BadSections},
+        {"headers larger than the file", kOpt + 60, 4, 0x10000, V::Truncated},
+        {"no entry point", kOpt + 16, 4, 0, V::BadEntryPoint},
+        {"entry point past the image", kOpt + 16, 4, 0x9000, V::BadEntryPoint},
+        {"entry point between sections", kOpt + 16, 4, 0x1800, V::BadEntryPoint},
+        {"sections out of order", kSections + 80 + 12, 4, 0x1000, V::BadSections},
+        {"a section past the image", kSections + 80 + 12, 4, 0x3f00, V::BadSections},
+        {"a section's data past the file", kSections + 40 + 20, 4, 0x900, V::Truncated},
+        {"a section's data size that wraps", kSections + 40 + 16, 4, 0xffffff00u, V::Truncated},
+        {"cut after the headers", 0, 0, 0x500, V::Truncated},
+        {"cut inside the section table", 0, 0, 0x1b0, V::Truncated},
+        {"cut inside the DOS header", 0, 0, 40, V::TooSmall},
         // Data after the last section (a signature, a marker) does not matter.
-        {"data after the sections", [](Image& i) { i.bytes.resize(i.bytes.size() + 777, 0x5a); },
-         V::Ok},
-        {"the other machine's optional header", [](Image& i) { i.Put16(i.Opt(0), 0x10b); },
-         V::BadOptionalHeader},
-        {"no MZ", [](Image& i) { i.bytes[0] = 'Z'; }, V::NoDosHeader},
-        {"PE offset inside the DOS header", [](Image& i) { i.Put32(0x3c, 0x20); },
-         V::BadHeaderOffset},
-        {"PE offset past the file", [](Image& i) { i.Put32(0x3c, 0x7ffffff0); }, V::Truncated},
-        {"PE offset that wraps", [](Image& i) { i.Put32(0x3c, 0xfffffff0u); }, V::Truncated},
-        {"no PE signature", [](Image& i) { i.bytes[i.pe + 1] = 'X'; }, V::NoPeSignature},
-        {"a DLL", [](Image& i) { i.Put16(i.pe + 22, 0x2022); }, V::NotAProgram},
-        {"not executable", [](Image& i) { i.Put16(i.pe + 22, 0x0020); }, V::NotAProgram},
-        {"optional header too short", [](Image& i) { i.Put16(i.pe + 20, 100); },
-         V::BadOptionalHeader},
-        {"optional header past the file", [](Image& i) { i.Put16(i.pe + 20, 0xfff0); },
-         V::Truncated},
-        {"too many directories", [](Image& i) { i.Put32(i.Opt(108), 17); }, V::BadOptionalHeader},
-        {"a console program", [](Image& i) { i.Put16(i.Opt(68), 3); }, V::NotGui},
-        {"a driver", [](Image& i) { i.Put16(i.Opt(68), 1); }, V::NotGui},
-        {"file alignment not a power of two", [](Image& i) { i.Put32(i.Opt(36), 0x300); },
-         V::BadAlignment},
-        {"file alignment too small", [](Image& i) { i.Put32(i.Opt(36), 0x100); }, V::BadAlignment},
-        {"section alignment below file alignment", [](Image& i) { i.Put32(i.Opt(32), 0x100); },
-         V::BadAlignment},
-        {"no sections", [](Image& i) { i.Put16(i.pe + 6, 0); }, V::BadSections},
-        {"too many sections", [](Image& i) { i.Put16(i.pe + 6, 97); }, V::BadSections},
-        {"headers smaller than the section table", [](Image& i) { i.Put32(i.Opt(60), 0x100); },
-         V::BadSections},
-        {"headers larger than the file", [](Image& i) { i.Put32(i.Opt(60), 0x10000); },
-         V::Truncated},
-        {"no entry point", [](Image& i) { i.Put32(i.Opt(16), 0); }, V::BadEntryPoint},
-        {"entry point past the image", [](Image& i) { i.Put32(i.Opt(16), 0x9000); },
-         V::BadEntryPoint},
-        {"entry point between sections", [](Image& i) { i.Put32(i.Opt(16), 0x1800); },
-         V::BadEntryPoint},
-        {"sections out of order", [](Image& i) { i.Put32(i.Section(2) + 12, 0x1000); },
-         V::BadSections},
-        {"a section past the image", [](Image& i) { i.Put32(i.Section(2) + 12, 0x3f00); },
-         V::BadSections},
-        {"a section's data past the file", [](Image& i) { i.Put32(i.Section(1) + 20, 0x900); },
-         V::Truncated},
-        {"a section's data size that wraps",
-         [](Image& i) { i.Put32(i.Section(1) + 16, 0xffffff00u); }, V::Truncated},
-        {"cut after the headers", [](Image& i) { i.bytes.resize(0x500); }, V::Truncated},
-        {"cut inside the section table", [](Image& i) { i.bytes.resize(0x1b0); }, V::Truncated},
-        {"cut inside the DOS header", [](Image& i) { i.bytes.resize(40); }, V::TooSmall},
+        {"data after the sections", 0, 0, 0x400 + 3 * 0x200 + 777, V::Ok},
     };
     for (const Case& c : cases) {
         Image image(ExeMachine::Amd64);
-        c.damage(image);
+        if (c.size == 0) image.bytes.resize(c.value, 0x5a);
+        image.Put(c.at, c.value, c.size);
         EXPECT_EQ(c.verdict, image.Check(ExeMachine::Amd64)) << c.what;
         EXPECT_STRNE("", DescribeVerdict(c.verdict));
     }

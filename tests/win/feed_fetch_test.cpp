@@ -4,7 +4,6 @@
 // Here is what only this process sees (the text handed to the strip, the worker's flags); the
 // requests and the ticker's fate are checked end to end (tests/e2e/e2e_feed.py).
 #include <winsock2.h>
-#include <ws2tcpip.h>
 #include <windows.h>
 #include <shlwapi.h>
 #include <wininet.h>
@@ -14,7 +13,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,18 +30,14 @@
 namespace {
 
 const char kKey[] = "SOFTWARE\\Ostrivane\\Ticker";
+const char kProxyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 const std::string F = "\x0B";  // a field of the reply
 
-// What the server answers: a body, or a hang-up without any reply. The handler may also wait
-// before it answers; the server takes the next connection only after this one.
-struct Answer {
-    std::string body;
-    bool hangUp = false;
-};
-
-class PortalThread {
-  public:
-    using Handler = std::function<Answer(const std::string& requestLine)>;
+// A server that answers every request through handler (with a body, or with nothing: a hang-up
+// without any reply) and counts the requests; it takes the next connection only after this one.
+// Closing the listener ends the wait for the next one.
+struct PortalThread {
+    using Handler = std::function<std::optional<std::string>(const std::string& requestLine)>;
 
     explicit PortalThread(Handler handler) : handler_(std::move(handler)) {
         WSADATA wsa;
@@ -54,35 +49,19 @@ class PortalThread {
         bind(listener_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         int length = sizeof addr;
         getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &length);
-        port_ = ntohs(addr.sin_port);
+        port = ntohs(addr.sin_port);
         listen(listener_, 8);
         thread_ = std::thread([this] { Serve(); });
     }
 
     ~PortalThread() {
-        stop_ = true;
-        thread_.join();
         closesocket(listener_);
+        thread_.join();
         WSACleanup();
     }
 
-    int port() const { return port_; }
-
-    std::vector<std::string> Requests() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return requests_;
-    }
-
-  private:
     void Serve() {
-        while (!stop_) {
-            fd_set ready;
-            FD_ZERO(&ready);
-            FD_SET(listener_, &ready);
-            timeval wait = {0, 50000};
-            if (select(0, &ready, nullptr, nullptr, &wait) <= 0) continue;
-            SOCKET client = accept(listener_, nullptr, nullptr);
-            if (client == INVALID_SOCKET) continue;
+        for (SOCKET client; (client = accept(listener_, nullptr, nullptr)) != INVALID_SOCKET;) {
             Respond(client);
             closesocket(client);
         }
@@ -92,64 +71,60 @@ class PortalThread {
         std::string head;
         char piece[1024];
         while (head.find("\r\n\r\n") == std::string::npos && head.size() < 16384) {
-            int n = recv(client, piece, sizeof piece, 0);
+            const int n = recv(client, piece, sizeof piece, 0);
             if (n <= 0) return;
             head.append(piece, n);
         }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            requests_.push_back(head);
-        }
-        Answer answer = handler_(head.substr(0, head.find("\r\n")));
-        if (answer.hangUp) return;
-        std::string reply = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
-                            std::to_string(answer.body.size()) + "\r\n\r\n" + answer.body;
-        for (size_t sent = 0; sent < reply.size();) {
-            int n = send(client, reply.data() + sent, static_cast<int>(reply.size() - sent), 0);
-            if (n <= 0) break;
-            sent += n;
-        }
+        ++requests;
+        const std::optional<std::string> body = handler_(head.substr(0, head.find("\r\n")));
+        if (!body) return;
+        const std::string reply =
+            "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+            std::to_string(body->size()) + "\r\n\r\n" + *body;
+        send(client, reply.data(), static_cast<int>(reply.size()), 0);  // blocks until all is sent
         shutdown(client, SD_SEND);
     }
 
     Handler handler_;
     SOCKET listener_ = INVALID_SOCKET;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
+    int port = 0;
+    std::atomic<int> requests{0};
     std::thread thread_;
-    std::mutex mutex_;
-    std::vector<std::string> requests_;
 };
 
 bool IsLogin(const std::string& line) { return line.find("/bin/zrtlogin?") != std::string::npos; }
 
+// Settings of a fresh ticker that asks for one quote, a clean store, and a plain window of this
+// thread as the ticker's: the hand-over repaints it and links are measured in it.
 class FeedFetch : public testing::Test {
   protected:
     void SetUp() override {
         savedSettings_ = TickerSettings;
-        savedWindow_ = TickerWindow;
-        TickerWindow = nullptr;  // links are measured on the screen
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
         TickerSettings = TickerSettingsData{};
         TickerSettings.storiesPerTopic = 10;
-        FirstRefresh = 0;
-        FeedDisabled = 0;
+        TickerSettings.showQuotes = 1;
+        CopyText(TickerSettings.stockSymbols, "IBM");
+        FirstRefresh = FeedDisabled = 0;
         ClearLinks();
-        content_.assign(kContentBufferSize, 0);
+        DisplayText[0] = 0;
+        TickerWindow = window_ = gdi_test::TestWindow("FeedTest", 0, 0, 300, 24);
+        InitFeedState();
     }
 
     void TearDown() override {
         SHDeleteKeyA(HKEY_LOCAL_MACHINE, kKey);
+        SHDeleteKeyA(HKEY_CURRENT_USER, kProxyKey);
         TickerSettings = savedSettings_;
-        TickerWindow = savedWindow_;
-        FirstRefresh = 0;
-        FeedDisabled = 0;
+        DestroyWindow(window_);
+        TickerWindow = nullptr;
+        FirstRefresh = FeedDisabled = 0;
         ClearLinks();
     }
 
-    // Runs one fetch through a proxy at port; returns the text it produced.
-    std::string Fetch(int port) {
-        std::string proxy = "127.0.0.1:" + std::to_string(port);
+    // Runs one fetch through the portal as a proxy; returns the text it produced.
+    std::string Fetch(PortalThread& portal) {
+        std::string proxy = "127.0.0.1:" + std::to_string(portal.port);
         HINTERNET internet =
             InternetOpenA("FeedFetchTest", INTERNET_OPEN_TYPE_PROXY, proxy.c_str(), "", 0);
         EXPECT_TRUE(internet);
@@ -161,87 +136,19 @@ class FeedFetch : public testing::Test {
         return std::string(content_.data(), end);
     }
 
-    std::string Fetch(PortalThread& portal) { return Fetch(portal.port()); }
-
-    std::vector<char> content_;
-    TickerSettingsData savedSettings_;
-    HWND savedWindow_;
-};
-
-TEST_F(FeedFetch, ReplyLargerThanTheResponseBufferIsCutAndParsed) {
-    // 99999 bytes fit beside the zero: the field's first three letters arrive, the rest not.
-    PortalThread portal([](const std::string&) {
-        return Answer{std::string(99995, 'x') + F + "TAIL" + std::string(50000, 'y')};
-    });
-    EXPECT_EQ("TAI|", Fetch(portal));
-}
-
-TEST_F(FeedFetch, FirstRefreshShowsTheContactingBanner) {
-    FirstRefresh = 1;
-    std::memset(DisplayText, 0, sizeof DisplayText);
-    ScrollOffset = 123;
-    PortalThread portal([](const std::string&) { return Answer{F + "x"}; });
-    EXPECT_EQ("x|", Fetch(portal));
-    EXPECT_EQ(0, std::strncmp(DisplayText, kContactingBanner, std::strlen(kContactingBanner)));
-    EXPECT_EQ(0, ScrollOffset.load());
-    std::memset(DisplayText, 0, sizeof DisplayText);
-}
-
-class FeedLogin : public FeedFetch {
-  protected:
-    void SetUp() override {
-        FeedFetch::SetUp();
+    // The personal account: a login comes first.
+    static void UseAccount() {
         TickerSettings.useMyTamzo = 1;
-        TickerSettings.showUS = TickerSettings.showQuotes = 1;
-        std::strcpy(TickerSettings.userId, "jane");
-        std::strcpy(TickerSettings.password, "pw");
-    }
-};
-
-TEST_F(FeedLogin, LoginBytesCountAsReceived) {
-    PortalThread portal(
-        [](const std::string& line) { return IsLogin(line) ? Answer{"OK"} : Answer{""}; });
-    EXPECT_EQ("|", Fetch(portal));  // an empty content, not the no-data banner
-}
-
-TEST_F(FeedLogin, LoginServerThatHangsUpRefusesTheLogin) {
-    // WinINet opens such a request with an empty reply, which holds no "OK".
-    PortalThread portal([](const std::string& line) {
-        return IsLogin(line) ? Answer{"", true} : Answer{F + "news"};
-    });
-    EXPECT_EQ(kBadLoginBanner, Fetch(portal));
-    EXPECT_EQ(1u, portal.Requests().size());
-}
-
-// Whole refreshes, as the window starts them: the worker finds the server through the system's
-// proxy setting, and the test pumps its window's messages while it waits (the hand-over
-// repaints the window).
-class FeedWorker : public FeedFetch {
-  protected:
-    void SetUp() override {
-        FeedFetch::SetUp();
-        window_ = gdi_test::TestWindow("FeedWorkerTest", 0, 0, 300, 24);
-        TickerWindow = window_;
-        TickerSettings.showQuotes = 1;
-        CopyText(TickerSettings.stockSymbols, "IBM");
-        InitFeedState();
-    }
-    void TearDown() override {
-        SHDeleteKeyA(HKEY_CURRENT_USER, kInternetSettings);
-        DestroyWindow(window_);
-        FeedFetch::TearDown();
+        CopyText(TickerSettings.userId, "jane");
+        CopyText(TickerSettings.password, "pw");
     }
 
-    void UseProxy(PortalThread& portal) {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kInternetSettings, 0, nullptr,
-                                                 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    static void UseProxy(PortalThread& portal) {
         const DWORD on = 1;
-        const std::string server = "127.0.0.1:" + std::to_string(portal.port());
-        RegSetValueExA(key, "ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
-        RegSetValueExA(key, "ProxyServer", 0, REG_SZ, reinterpret_cast<const BYTE*>(server.c_str()),
-                       DWORD(server.size() + 1));
-        RegCloseKey(key);
+        const std::string server = "127.0.0.1:" + std::to_string(portal.port);
+        SHSetValueA(HKEY_CURRENT_USER, kProxyKey, "ProxyEnable", REG_DWORD, &on, 4);
+        SHSetValueA(HKEY_CURRENT_USER, kProxyKey, "ProxyServer", REG_SZ, server.c_str(),
+                    DWORD(server.size() + 1));
     }
 
     // Pumps this thread's messages until condition() holds; false after 20 s.
@@ -259,43 +166,71 @@ class FeedWorker : public FeedFetch {
         return PumpUntil([] { return WaitForSingleObject(FeedThreadHandle, 0) == WAIT_OBJECT_0; });
     }
 
-    static constexpr char kInternetSettings[] =
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
     HWND window_ = nullptr;
+    std::atomic<bool> release_{false};  // lets a waiting portal answer (it waits 20 s at most)
+    std::vector<char> content_ = std::vector<char>(kContentBufferSize, 0);
+    TickerSettingsData savedSettings_;
 };
 
+TEST_F(FeedFetch, ReplyLargerThanTheResponseBufferIsCutAndParsed) {
+    // 99999 bytes fit beside the zero: the field's first three letters arrive, the rest not.
+    PortalThread portal([](const std::string&) {
+        return std::string(99995, 'x') + F + "TAIL" + std::string(50000, 'y');
+    });
+    EXPECT_EQ("TAI|", Fetch(portal));
+}
+
+TEST_F(FeedFetch, FirstRefreshShowsTheContactingBanner) {
+    FirstRefresh = 1;
+    ScrollOffset = 123;
+    PortalThread portal([](const std::string&) { return F + "x"; });
+    EXPECT_EQ("x|", Fetch(portal));
+    EXPECT_EQ(0, std::strncmp(DisplayText, kContactingBanner, std::strlen(kContactingBanner)));
+    EXPECT_EQ(0, ScrollOffset.load());
+}
+
+TEST_F(FeedFetch, TheLoginReplyDecidesWhetherTheContentIsAskedFor) {
+    UseAccount();
+    PortalThread accepted([](const std::string& line) { return IsLogin(line) ? "OK" : ""; });
+    EXPECT_EQ("|", Fetch(accepted));  // login bytes count as received: no no-data banner
+    // A login server that hangs up: WinINet opens such a request with an empty reply, which
+    // holds no "OK".
+    PortalThread hangUp([](const std::string& line) {
+        return IsLogin(line) ? std::nullopt : std::optional<std::string>(F + "news");
+    });
+    EXPECT_EQ(kBadLoginBanner, Fetch(hangUp));
+    EXPECT_EQ(1, hangUp.requests);
+}
+
+// Whole refreshes, as the window starts them: the worker finds the server through the system's
+// proxy setting, and the test pumps the window's messages while it waits.
+using FeedWorker = FeedFetch;
+
 TEST_F(FeedWorker, ARefreshAskedForWhileOneRunsStartsNone) {
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     PortalThread portal([&](const std::string&) {
-        WaitForSingleObject(release, 20000);
-        return Answer{F + "x"};
+        for (int i = 0; i < 2000 && !release_; ++i) Sleep(10);
+        return F + "x";
     });
     UseProxy(portal);
     StartFeedRefresh(window_, 0);
-    ASSERT_TRUE(PumpUntil([&] { return portal.Requests().size() == 1; }));
-    StartFeedRefresh(window_, 0);
-    StartFeedRefresh(window_, 0);
-    SetEvent(release);
+    ASSERT_TRUE(PumpUntil([&] { return portal.requests == 1; }));
+    for (int again = 0; again < 2; ++again) StartFeedRefresh(window_, 0);
+    release_ = true;
     ASSERT_TRUE(WorkerEnded());
-    EXPECT_EQ(1u, portal.Requests().size());
+    EXPECT_EQ(1, portal.requests);
     EXPECT_EQ(0, FeedThreadRunning);
 
     StartFeedRefresh(window_, 0);  // once it has ended, the next one runs
     ASSERT_TRUE(WorkerEnded());
-    EXPECT_EQ(2u, portal.Requests().size());
-    CloseHandle(release);
+    EXPECT_EQ(2, portal.requests);
 }
 
 TEST_F(FeedWorker, AFailedFirstRefreshIsTheFirstAllTheSame) {
     // The first refresh ends with a refused login; the next shows no "contacting" banner.
-    TickerSettings.useMyTamzo = 1;
-    CopyText(TickerSettings.userId, "jane");
-    CopyText(TickerSettings.password, "pw");
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    int requests = 0;
+    UseAccount();
     PortalThread portal([&](const std::string&) {
-        if (++requests > 1) WaitForSingleObject(release, 20000);
-        return Answer{"LOGIN FAILED"};
+        for (int i = 0; i < 2000 && portal.requests > 1 && !release_; ++i) Sleep(10);
+        return "LOGIN FAILED";
     });
     UseProxy(portal);
     FirstRefresh = 1;
@@ -305,11 +240,10 @@ TEST_F(FeedWorker, AFailedFirstRefreshIsTheFirstAllTheSame) {
     EXPECT_EQ(0, std::strncmp(DisplayText, kBadLoginBanner, std::strlen(kBadLoginBanner)));
 
     StartFeedRefresh(window_, 0);
-    ASSERT_TRUE(PumpUntil([&] { return portal.Requests().size() == 2; }));
+    ASSERT_TRUE(PumpUntil([&] { return portal.requests == 2; }));
     EXPECT_EQ(0, std::strncmp(DisplayText, kBadLoginBanner, std::strlen(kBadLoginBanner)));
-    SetEvent(release);
+    release_ = true;
     ASSERT_TRUE(WorkerEnded());
-    CloseHandle(release);
 }
 
 }  // namespace

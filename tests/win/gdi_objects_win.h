@@ -14,15 +14,6 @@ namespace gdi_test {
 // environment block points to, as Windows does, and a live entry there has a nonzero type.
 inline int GdiObjectCount() {
     if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-    struct Entry {
-        UINT64 object;
-        ULONG owner;
-        USHORT unique;
-        UCHAR type;
-        UCHAR flags;
-        UINT64 user;
-    };
-    static_assert(sizeof(Entry) == 24, "handle table entry");
     using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
@@ -30,12 +21,13 @@ inline int GdiObjectCount() {
     if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr))
         return -1;
     const BYTE* peb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
-    const Entry* table =
-        *reinterpret_cast<const Entry* const*>(peb + (sizeof(void*) == 8 ? 0xf8 : 0x94));
+    // 0x10000 entries of 24 bytes; the type is the byte at 14.
+    const BYTE* table =
+        *reinterpret_cast<const BYTE* const*>(peb + (sizeof(void*) == 8 ? 0xf8 : 0x94));
     if (!table) return -1;
     auto count = [table] {
         int live = 0;
-        for (int i = 0; i < 0x10000; ++i) live += table[i].type != 0;
+        for (int i = 0; i < 0x10000; ++i) live += table[i * 24 + 14] != 0;
         return live;
     };
     // Trust the table only if one brush more shows as one entry more.
@@ -46,23 +38,15 @@ inline int GdiObjectCount() {
     return counts && count() == before ? before : -1;
 }
 
-// Erases and paints nothing: what the window shows is what the test drew into it.
-inline LRESULT CALLBACK QuietProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-    if (m == WM_ERASEBKGND) return 1;
-    if (m == WM_PAINT) {
-        ValidateRect(w, nullptr);
-        return 0;
-    }
-    return DefWindowProcA(w, m, wp, lp);
-}
-
 inline void Pump() {
     for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageA(&msg);
 }
 
-// A shown top-most popup of class className (registered here with proc), painted once.
+// A shown top-most popup of class className (registered here with proc), painted once. Its
+// class has no background brush: by default it erases and paints nothing, and what it shows is
+// what the test drew into it.
 inline HWND TestWindow(const char* className, int x, int y, int width, int height,
-                       WNDPROC proc = QuietProc) {
+                       WNDPROC proc = DefWindowProcA) {
     WNDCLASSA wc{};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
@@ -77,19 +61,19 @@ inline HWND TestWindow(const char* className, int x, int y, int width, int heigh
     return window;
 }
 
-// The top left width x height pixels of a device context, as COLORREF values row by row.
+// The top left width x height pixels of a window, as COLORREF values row by row.
 struct Pixels {
     int width = 0, height = 0;
     std::vector<COLORREF> px;
     COLORREF At(int x, int y) const { return px[y * width + x]; }
 };
 
-inline Pixels ReadPixels(HDC source, int width, int height) {
+inline Pixels ReadWindow(HWND window, int width, int height) {
     BITMAPINFO bi{};
     bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(nullptr);
+    HDC memory = CreateCompatibleDC(nullptr), source = GetDC(window);
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
     GdiFlush();
@@ -98,16 +82,10 @@ inline Pixels ReadPixels(HDC source, int width, int height) {
         const uint32_t v = static_cast<uint32_t*>(bits)[i];
         p.px.push_back(RGB((v >> 16) & 255, (v >> 8) & 255, v & 255));
     }
+    ReleaseDC(window, source);
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(dib);
-    return p;
-}
-
-inline Pixels ReadWindow(HWND window, int width, int height) {
-    HDC dc = GetDC(window);
-    Pixels p = ReadPixels(dc, width, height);
-    ReleaseDC(window, dc);
     return p;
 }
 

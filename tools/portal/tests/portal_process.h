@@ -12,11 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <iterator>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace portal::test {
 
@@ -31,11 +27,6 @@ struct Folder {
     std::string operator/(const std::string& name) const { return path + "/" + name; }
     std::string path;
 };
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Polls the condition until it holds or the seconds have passed.
 inline bool WaitFor(const std::function<bool()>& condition, double seconds = 15) {
@@ -79,19 +70,18 @@ class PortalProcess {
     ~PortalProcess() { Stop(); }
 
     int Port() const { return port_; }
-    std::string Errors() const { return ReadAll(errors_); }
+    std::string Errors() const {
+        std::ifstream in(errors_);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
 
     // Asks the portal to stop and waits for it (at most a few seconds). Returns the exit status.
     int Stop() {
         if (pid_ <= 0) return -1;
         kill(pid_, SIGTERM);
         int status = -1;
-        for (int i = 0; i < 500 && waitpid(pid_, &status, WNOHANG) == 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (!WIFEXITED(status)) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, &status, 0);
-        }
+        if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) != 0; }, 5)) kill(pid_, SIGKILL);
+        if (!WIFEXITED(status)) waitpid(pid_, &status, 0);
         pid_ = -1;
         close(stdout_);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
