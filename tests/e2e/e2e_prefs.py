@@ -71,8 +71,7 @@ class Preferences(TickerTest):
         self.keys("key", "Home", "shift+End", "BackSpace")
         if typed:
             self.keys("type", "--delay", "40", typed)
-        shown = typed if shown is None else shown
-        self.until(lambda: self.s.text(row["hwnd"])["text"] == shown,
+        self.until(lambda: self.s.text(row["hwnd"])["text"] == (typed if shown is None else shown),
                    lambda: f"the box shows {self.s.text(row['hwnd'])} after {typed!r}", 20)
 
     def set_checks(self, page, on, *control_ids):
@@ -129,10 +128,13 @@ class Preferences(TickerTest):
         self.assertEqual("60", self.text(page, ids.IDC_REFRESH_EDIT))  # the period in force
         # From the next refresh on, the ticker logs in with the account as the page keeps it.
         self.wait_request(lambda r: r["query"] == "login=reader-of-the-news-&passwd=" + "p" * 19)
+        # With the account, no topic at all is needed: OK goes through without a message.
+        self.set_checks(self.show(NEWS_PAGE), False, *CONTENT_SWITCHES)
         self.close_sheet()
         self.assert_stored({"My Tamzo!": 1, "Tamzo! User ID": "reader-of-the-news-",
                             "Tamzo! Password": "p" * 19, "Bold Font": 1,
-                            "Show in Screen Saver": 1, "Ticker Size": 0, "Ticker Speed": 4})
+                            "Show in Screen Saver": 1, "Ticker Size": 0, "Ticker Speed": 4,
+                            **dict.fromkeys(CONTENT_SWITCHES.values(), 0)})
         self.assertEqual(100, self.s.registry(KEY)["Tamzo! Password"]["length"])  # a whole field
 
         # A list stored longer than the value holds: no room for more, and OK keeps as many
@@ -183,9 +185,8 @@ class Preferences(TickerTest):
         # Returns the colour stored as name, (r, g, b), once it has changed.
         before = self.registry().get(name)
         self.press(page, swatch, post=True)
-        chooser = self.dialog("Color")
-        self.assertIn(chooser["owner"], (self.sheet["hwnd"], page["hwnd"]))
-        x0, y0, x1, y1 = self.control(chooser, 0x2d0)["rect"]  # the basic colours, 8 x 6
+        # The chooser's basic colours, 8 x 6.
+        x0, y0, x1, y1 = self.control(self.dialog("Color"), 0x2d0)["rect"]
         self.pointer("click", x0 + (x1 - x0) * (2 * cell[0] + 1) // 16,
                      y0 + (y1 - y0) * (2 * cell[1] + 1) // 12)
         self.keys("key", "Return")
