@@ -55,28 +55,30 @@ TEST(LinkTable, ReadsStayBelowTheCountAndFindLinkAtComparesUnsigned) {
     FillLinks({100, 200});
     LinkEntry e;
     EXPECT_TRUE(ReadLink(1, &e));
-    EXPECT_STREQ("http://x/1", e.url);
     EXPECT_FALSE(ReadLink(2, &e));
     EXPECT_FALSE(ReadLink(-1, &e));
-    EXPECT_EQ(0, FindLinkAt(0, &e));
     EXPECT_EQ(0, FindLinkAt(99, &e));
     EXPECT_EQ(1, FindLinkAt(100, &e));  // an item's right edge belongs to the next one
     EXPECT_STREQ("http://x/1", e.url);
     EXPECT_EQ(-1, FindLinkAt(200, &e));
     EXPECT_EQ(-1, FindLinkAt(static_cast<uint32_t>(-5), &e));  // left of the strip
-    // An edge past 2^31 reads as negative, and as larger than any position.
-    FillLinks({100, -7});
-    EXPECT_EQ(1, FindLinkAt(5000, &e));
-    EXPECT_EQ(1, FindLinkAt(0xFFFFFFF0u, &e));
     // Past the scroll period the copies repeat the items; the gap before them opens nothing.
-    FillLinks({100, 200});
     WrapWidth = 208;
     for (uint32_t period : {1u, 2u}) EXPECT_EQ(1, FindLinkAt(period * 208 + 150, &e));
     EXPECT_EQ(-1, FindLinkAt(204, &e));
     WrapWidth = 0;
+    // An edge past 2^31 reads as negative, and as larger than any position.
+    FillLinks({100, -7});
+    EXPECT_EQ(1, FindLinkAt(5000, &e));
+    EXPECT_EQ(1, FindLinkAt(0xFFFFFFF0u, &e));
     FillLinks({100, 200, 300});
     DropLinksPast(250);
     EXPECT_EQ(2, LinkCount.load());
+    // The table keeps its first 200 links, each address cut to its field.
+    for (int i = 0; i < kLinkTableSize; ++i) AppendLink(400, std::string(999, 'u').c_str(), 0);
+    EXPECT_EQ(kLinkTableSize, LinkCount.load());
+    ASSERT_TRUE(ReadLink(kLinkTableSize - 1, &e));
+    EXPECT_EQ(std::string(kLinkUrlSize - 1, 'u'), e.url);
     ClearLinks();
     EXPECT_FALSE(ReadLink(0, &e));
 }

@@ -65,7 +65,6 @@ TEST(StripLayout, WrapWidthIsTheSegmentSumPlusEight) {
     Display noScreen("a|b|");
     EXPECT_EQ(14 + 18 + 8, noScreen.Extend(-5));
     EXPECT_EQ("a|b|", noScreen.Text());  // no screen: no copy
-    EXPECT_EQ(8, WrapWidthFor(0));
     EXPECT_EQ(kStripXLimit + 8, WrapWidthFor(0x7fffffff));
 }
 
@@ -117,10 +116,6 @@ TEST(StripLayout, HostileTextsStayBounded) {
     const int32_t kept = kDisplayTextSize - int32_t(kRepeatRoom);
     EXPECT_EQ((7 + 9) * (kept / 2) + 8, bars.Extend(1024));
     EXPECT_EQ(size_t(kDisplayTextSize - 1), bars.Text().size());
-
-    Display segment("L|" + std::string(6000, 's') + "|");  // cut to the segment buffer
-    EXPECT_EQ(14 + 9 * int32_t(kSegmentBufferSize - 1) + 8, segment.Extend(1024));
-    EXPECT_EQ(6003u + 301u, segment.Text().size());
 
     // A text that measures nothing cannot fill the screen: one copy, not a full buffer.
     Display invisible("\x01");

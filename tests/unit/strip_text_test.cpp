@@ -116,6 +116,11 @@ TEST(StripWalk, BoundedInItsBufferAndItsPositions) {
     EXPECT_EQ(kDisplayTextSize,
               WalkStrip(bars.data(), bars.size(), 0, StripWalker{nullptr, one, nullptr, nullptr}));
     EXPECT_EQ(0, WalkStrip(nullptr, 10, 0, StripWalker{nullptr, one, nullptr, nullptr}));
+    StripRuler ruler;  // the ruler reads no text as an empty one
+    ruler.SetText("a|b|c|", 7);
+    EXPECT_TRUE(ruler.SetText(nullptr, 10));
+    EXPECT_EQ(0u, ruler.SegmentCount());
+    EXPECT_EQ(7, ruler.X(0, 7));
     // Whatever the measurement says, positions stay between startX and kStripXLimit.
     auto huge = [](void*, const StripPiece&) { return int32_t{0x7fffffff}; };
     auto negative = [](void*, const StripPiece&) { return int32_t{-50}; };
@@ -155,19 +160,6 @@ TEST(StripFrame, AdvanceMovesOnePixelAndWraps) {
     ScrollForward = 1;
     ScrollOffset = 0;
     WrapWidth = 0;
-}
-
-// That each piece is measured once and a changed text is told apart is the fuzzers' check.
-TEST(StripRuler, ForgottenWidthsAreMeasuredAgainAndANullTextReadsAsEmpty) {
-    StripRuler ruler;
-    ruler.SetText("a|b|c|", 7);
-    ruler.MeasureTo(2, PieceMeasure{nullptr, Recorder::Measure});
-    EXPECT_EQ(2u, ruler.MeasuredCount());
-    ruler.ForgetWidths();
-    EXPECT_EQ(0u, ruler.MeasuredCount());
-    EXPECT_TRUE(ruler.SetText(nullptr, 10));
-    EXPECT_EQ(0u, ruler.SegmentCount());
-    EXPECT_EQ(7, ruler.X(0, 7));
 }
 
 // The far end of a strip wider than kStripXLimit, which only enormous widths reach: where the
