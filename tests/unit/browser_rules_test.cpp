@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -85,25 +86,22 @@ TEST(SearchQuery, AQueryTooLongForADdeItemEndsWithItsLastWordThatFits) {
 }
 
 TEST(BrowserAddress, BlanksQuotesControlAndHighBytesAreEncodedAndNothingElse) {
-    const struct {
-        const char* address;
-        const char* encoded;
-    } cases[] = {
-        // Ordinary addresses stay byte for byte: the portal's, the help file, '%' and the
-        // characters only a command shell would mind.
-        {"http://my.tamzo.example/zrt/update?stocks=^DJI,^SPC&news=10,rt,", nullptr},
+    // Address and its encoding (none: the same bytes).
+    const std::pair<const char*, const char*> cases[] = {
+        // Ordinary addresses stay byte for byte: '%' and the characters only a command shell
+        // would mind.
         {"http://x/a%20b?q=1+2&r=<>|{}~`;()*", nullptr},
         {"", nullptr},
         {"http://x/a b", "http://x/a%20b"},
         {"http://x/\"a\" -nohome 'b'", "http://x/%22a%22%20-nohome%20%27b%27"},
         {"\t\r\n\x01\x1f\x7f\x80\xe9\xff", "%09%0D%0A%01%1F%7F%80%E9%FF"},
     };
-    for (const auto& c : cases) {
-        const std::string want = c.encoded ? c.encoded : c.address;
+    for (auto [address, encoded] : cases) {
+        const std::string want = encoded ? encoded : address;
         char out[128];
-        EXPECT_TRUE(EncodeAddress(out, sizeof out, c.address));
+        EXPECT_TRUE(EncodeAddress(out, sizeof out, address));
         EXPECT_EQ(want, out);
-        EXPECT_EQ(want.size(), EncodedAddressLength(c.address));
+        EXPECT_EQ(want.size(), EncodedAddressLength(address));
     }
     char small[6] = "junk";
     EXPECT_TRUE(EncodeAddress(small, sizeof small, "a b"));

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // Five items ending at 100..500; topics open at items 0, 2 and 4 (strip x 0, 200 and 400).
@@ -10,16 +12,8 @@ const TopicLink kLinks[] = {{100, 1}, {200, 0}, {300, 1}, {400, 0}, {500, 1}};
 constexpr bool kForward = true, kReversed = false;
 constexpr uint16_t kAhead = 8, kBehind = 6, kCounter = 7;  // request numbers against the counter
 
-struct JumpCase {
-    const char* what;
-    int count;  // links used, from the first
-    int32_t offset;
-    bool scrollForward;
-    uint16_t requested, counter;
-    int32_t expected;
-};
-
-const JumpCase kJumps[] = {
+// What, links used (from the first), offset, direction, request number, counter: the offset after.
+const std::tuple<const char*, int, int32_t, bool, uint16_t, uint16_t, int32_t> kJumps[] = {
     {"next topic, 3 pixels early", 5, 50, kForward, kAhead, kCounter, 197},
     {"past the last topic: wrap to 0", 5, 450, kForward, kAhead, kCounter, 0},
     {"offset beyond every item counts as the first", 5, 600, kForward, kAhead, kCounter, 197},
@@ -39,21 +33,15 @@ const JumpCase kJumps[] = {
 };
 
 TEST(TopicJump, WhereTheStripLands) {
-    for (const JumpCase& c : kJumps)
-        EXPECT_EQ(c.expected, TopicJumpOffset(kLinks, c.count, c.offset, c.scrollForward,
-                                              c.requested, c.counter))
-            << c.what;
+    for (auto [what, count, offset, forward, requested, counter, expected] : kJumps)
+        EXPECT_EQ(expected, TopicJumpOffset(kLinks, count, offset, forward, requested, counter))
+            << what;
 }
-
-struct DragCase {
-    const char* what;
-    int32_t anchor, x, offset, scrollForward;
-    int32_t offsetAfter, forwardAfter;
-};
 
 constexpr int32_t kWrap = 1000;
 
-const DragCase kDrags[] = {
+// What, anchor, pointer x, offset, direction: the offset and direction after.
+const std::tuple<const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t> kDrags[] = {
     {"first event only anchors", 0, 300, 50, 1, 50, 1},
     {"left by 3: scrolls, direction kept", 300, 297, 50, 0, 53, 0},
     {"left by 4: forward", 300, 296, 50, 0, 54, 1},
@@ -64,12 +52,12 @@ const DragCase kDrags[] = {
 };
 
 TEST(DragScroll, ThreePixelThresholdAndWrap) {
-    for (const DragCase& c : kDrags) {
-        DragState drag{c.anchor};
-        DragResult r = DragTo(drag, c.x, c.offset, c.scrollForward, kWrap);
-        EXPECT_EQ(c.offsetAfter, r.offset) << c.what;
-        EXPECT_EQ(c.forwardAfter, r.scrollForward) << c.what;
-        EXPECT_EQ(c.x, drag.anchor) << c.what;  // the next event measures from here
+    for (auto [what, anchor, x, offset, forward, offsetAfter, forwardAfter] : kDrags) {
+        DragState drag{anchor};
+        DragResult r = DragTo(drag, x, offset, forward, kWrap);
+        EXPECT_EQ(offsetAfter, r.offset) << what;
+        EXPECT_EQ(forwardAfter, r.scrollForward) << what;
+        EXPECT_EQ(x, drag.anchor) << what;  // the next event measures from here
     }
 }
 

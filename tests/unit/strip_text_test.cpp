@@ -65,12 +65,8 @@ constexpr int32_t L = kLabelChar, V = kValueChar;
 const std::string kUp = std::to_string(kQuoteUpColor);
 
 TEST(StripWalk, PiecesPlacesAndColours) {
-    struct Case {
-        std::string text;
-        int32_t startX, end;
-        std::vector<std::string> seen;
-    };
-    const Case cases[] = {
+    // Text, start x, end x, the pieces seen.
+    const std::tuple<std::string, int32_t, int32_t, std::vector<std::string>> cases[] = {
         {"A|B|", 0, 2 * L + 2 * V, {"A |l|0|S", "B |v|14|W"}},
         // An empty label still takes its space; a value takes its marker's colour.
         {"|+1 1/2|", 0, L + 6 * V, {" |l|0|S", "1 1/2 |v|7|" + kUp}},
@@ -85,10 +81,10 @@ TEST(StripWalk, PiecesPlacesAndColours) {
         {"a|b|c|tail", 3, 3 + 4 * L + 2 * V, {"a |l|3|S", "b |v|17|W", "c |l|35|S"}},
         {"||x|", 0, 3 * L + V, {" |l|0|S", " |v|7|W", "x |l|16|S"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, startX, end, seen] : cases) {
         Recorder r;
-        EXPECT_EQ(c.end, r.Walk(c.text, c.startX)) << c.text;
-        EXPECT_EQ(c.seen, r.seen) << c.text;
+        EXPECT_EQ(end, r.Walk(text, startX)) << text;
+        EXPECT_EQ(seen, r.seen) << text;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/text.h"
@@ -55,14 +56,6 @@ struct Image {
 
 }  // namespace
 
-TEST(UpdateRules, OnlyAStrictlyLaterServerTimeIsNewer) {
-    const FileStamp local{0x80000000u, 0x01d9a000u};
-    EXPECT_TRUE(ServerBuildIsNewer({0x80000001u, 0x01d9a000u}, local));
-    EXPECT_TRUE(ServerBuildIsNewer({0x00000000u, 0x01d9a001u}, local));   // carries into high
-    EXPECT_FALSE(ServerBuildIsNewer({0xffffffffu, 0x01d99fffu}, local));  // low half alone lies
-    EXPECT_FALSE(ServerBuildIsNewer({0, 0}, local));  // a listing without a date
-}
-
 TEST(UpdateRules, InstallPathsAreWholeOrNothing) {
     char path[kInstallFileSize];
     ASSERT_TRUE(JoinInstallPath(path, sizeof path, "c:\\progra~1\\tamzo!", kProgramFile));
@@ -100,14 +93,8 @@ constexpr size_t kPe = 0x80, kOpt = kPe + 24, kSections = kOpt + 240;
 
 TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
     using V = ExeVerdict;
-    struct Case {
-        const char* what;
-        size_t at;  // where value is written, size bytes of it; size 0: cut the file to value
-        int size;
-        uint32_t value;
-        ExeVerdict verdict;
-    };
-    const Case cases[] = {
+    // What, where value is written, size bytes of it (0: the file cut to value), the verdict.
+    const std::tuple<const char*, size_t, int, uint32_t, ExeVerdict> cases[] = {
         {"the other machine's optional header", kOpt, 2, 0x10b, V::BadOptionalHeader},
         {"no MZ", 0, 1, 'Z', V::NoDosHeader},
         {"PE offset inside the DOS header", 0x3c, 4, 0x20, V::BadHeaderOffset},
@@ -136,12 +123,12 @@ TEST(UpdateRules, DamagedHeadersAreRefusedWithTheirReason) {
         // Data after the last section (a signature, a marker) does not matter.
         {"data after the sections", 0, 0, 0x400 + 3 * 0x200 + 777, V::Ok},
     };
-    for (const Case& c : cases) {
+    for (auto [what, at, size, value, verdict] : cases) {
         Image image(ExeMachine::Amd64);
-        if (c.size == 0) image.bytes.resize(c.value, 0x5a);
-        image.Put(c.at, c.value, c.size);
-        EXPECT_EQ(c.verdict, image.Check(ExeMachine::Amd64)) << c.what;
-        EXPECT_STRNE("", DescribeVerdict(c.verdict));
+        if (size == 0) image.bytes.resize(value, 0x5a);
+        image.Put(at, value, size);
+        EXPECT_EQ(verdict, image.Check(ExeMachine::Amd64)) << what;
+        EXPECT_STRNE("", DescribeVerdict(verdict));
     }
     // Only the bytes read are looked at. The caller read the first 0x100 bytes of a whole
     // file: the section table lies beyond them, which says nothing about the file but is not
@@ -167,6 +154,10 @@ TEST(UpdateRules, EachListingIsActedOnOnceWhateverTheClocks) {
         EXPECT_FALSE(ServerBuildIsNewer(listed, kept)) << "refused: fetched again";
         EXPECT_TRUE(ServerBuildIsNewer({listed.low + 1, listed.high}, kept)) << "a later one";
     }
+    // Only the whole 64-bit time counts, and a listing without a date is never newer.
+    EXPECT_TRUE(ServerBuildIsNewer({0, installed.high + 1}, installed));
+    EXPECT_FALSE(ServerBuildIsNewer({0xffffffffu, installed.high - 1}, installed));
+    EXPECT_FALSE(ServerBuildIsNewer({0, 0}, installed));
     const FileStamp older{0, installed.high - 1};
     const FileStamp kept = KeptBuildStamp(installed, older);  // never back in time
     EXPECT_EQ(installed.low, kept.low);
