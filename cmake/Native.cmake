@@ -4,6 +4,7 @@ include(CTest)
 include(ExternalProject)
 
 option(TICKER_FUZZ "Build the libFuzzer targets (needs clang)" ON)
+include(${CMAKE_CURRENT_LIST_DIR}/Fuzzing.cmake)
 
 add_subdirectory(src)
 include(${CMAKE_CURRENT_LIST_DIR}/Signing.cmake)
