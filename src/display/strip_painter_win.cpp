@@ -308,6 +308,8 @@ int32_t MeasurePiece(void* context, const StripPiece& piece) {
     return SwitchedExtentWidth(&static_cast<FrameContext*>(context)->fonts, piece);
 }
 
+}  // namespace
+
 // Without both fonts: every segment measured in text order, each in the font the one before
 // it left selected, and drawn.
 int32_t MeasureInFont(void* context, const StripPiece& piece) {
@@ -324,8 +326,6 @@ void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_t y) {
     SetTextColor(dc, PieceColor(piece, TickerSettings.colors));
     TextOutA(dc, x, y, piece.bytes, static_cast<int>(piece.length));
 }
-
-}  // namespace
 
 bool SetPainterText(const char* text) {
     if (!Painter.ruler.SetText(text ? text : "", kDisplayTextSize)) return false;

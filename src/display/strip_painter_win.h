@@ -11,6 +11,11 @@
 using FrameWalk = int (*)(StripRuler& ruler, int32_t margin, int32_t offset, int32_t clientWidth,
                           const FrameView& view, const FrameDrawer& drawer);
 
+// The plain way, taken while a strip font is missing: a piece measured on the context (an HDC)
+// in its own font, selected anew for each, and drawn opaque in its colour.
+int32_t MeasureInFont(void* context, const StripPiece& piece);
+void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_t y);
+
 // Makes text (read up to its zero byte, at most kDisplayTextSize bytes) the painter's text; its
 // widths and drawn pieces are kept while it stays the same. True when it differs from the last.
 bool SetPainterText(const char* text);

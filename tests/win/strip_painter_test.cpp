@@ -218,8 +218,7 @@ void Same(std::vector<char>& copy, int32_t offset, int32_t wrap, const std::stri
 int32_t Width(const std::vector<char>& copy) {
     HDC dc = GetDC(window);
     const int32_t end =
-        WalkStrip(copy.data(), copy.size(), 0,
-                  StripWalker{dc, strip_reference::MeasureInFont, nullptr, nullptr});
+        WalkStrip(copy.data(), copy.size(), 0, StripWalker{dc, MeasureInFont, nullptr, nullptr});
     ReleaseDC(window, dc);
     return end;
 }

@@ -9,6 +9,7 @@
 
 #include "base/program_win.h"
 #include "display/strip_frame.h"
+#include "display/strip_painter_win.h"
 #include "display/strip_win.h"
 #include "feed/content_model.h"
 #include "settings/settings.h"
@@ -16,27 +17,12 @@
 
 namespace strip_reference {
 
-// The layout's straightforward walk is the product's own, the one it takes while a strip font
-// is missing.
+// The layout's straightforward walk, and the measuring and drawing of one piece, are the
+// product's own, the ones it takes while a strip font is missing.
 inline void RecordLink(HWND window, const char* textSoFar, const char* url, uint32_t topicStart) {
     RecordLinkInOrder(window, textSoFar, url, topicStart);
 }
 inline void MeasureAndExtendDisplay(HWND window) { MeasureAndExtendInOrder(window); }
-
-inline int32_t MeasureInFont(void* context, const StripPiece& piece) {
-    HDC dc = static_cast<HDC>(context);
-    HFONT font = piece.value ? ValueFont : LabelFont;
-    if (font) SelectObject(dc, font);
-    SIZE size{0, 0};
-    GetTextExtentPoint32A(dc, piece.bytes, static_cast<int>(piece.length), &size);
-    return size.cx;
-}
-
-inline void DrawOpaque(void* context, const StripPiece& piece, int32_t x, int32_t y) {
-    HDC dc = static_cast<HDC>(context);
-    SetTextColor(dc, PieceColor(piece, TickerSettings.colors));
-    TextOutA(dc, x, y, piece.bytes, static_cast<int>(piece.length));
-}
 
 // A frame composed in a memory context and bitmap made for it, copied whole to the window
 // through a clip region of the frame's clip rectangle.
