@@ -27,12 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   StripWalker{nullptr, [](void*, const StripPiece& p) { return Width(p); }, nullptr,
                               nullptr});
     Drawing fast;
-    for (const uint8_t* spec = data + 4; spec < data + 16; spec += 3) {
-        const int64_t r = spec[1] | spec[2] << 8;
+    for (const uint8_t* pick = data + 4; pick < data + 16; pick += 3) {
+        const int64_t r = pick[1] | pick[2] << 8;
         const int64_t offsets[] = {
             r % 700 - 350, end - r % 1000, end + r % 100, -r, kStripXLimit + 600 - r % 2000,
             r * 40000};
-        f.offset = int32_t(std::clamp<int64_t>(offsets[spec[0] % 6], INT_MIN + 1, INT_MAX - 1));
+        f.offset = int32_t(std::clamp<int64_t>(offsets[pick[0] % 6], INT_MIN + 1, INT_MAX - 1));
         Check(FrameDiffers(ruler, text.data(), text.size(), f, fast));
         ++f.offset;
         Check(FrameDiffers(ruler, text.data(), text.size(), f, fast));

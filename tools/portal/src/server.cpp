@@ -61,20 +61,21 @@ bool Portal::Load(const PortalOptions& options, std::vector<std::string>& warnin
                   std::string& error) {
     options_ = options;
     if (!LoadCatalog(options.dataDir, catalog_, warnings, error)) return false;
-    std::vector<SourceSpec> given, specs;
+    std::vector<SourceEntry> given, entries;
     for (const auto& [code, address] : options.feeds) given.push_back({code, address});
     if (!options.feedList.empty() && !ReadFeedList(options.feedList, given, error)) return false;
-    for (const SourceSpec& spec : given) {
-        if (!FindTopic(spec.topic)) {
-            error = "unknown news topic '" + spec.topic + "' for a feed (use rt rw rb rp rc rs re)";
+    for (const SourceEntry& entry : given) {
+        if (!FindTopic(entry.topic)) {
+            error =
+                "unknown news topic '" + entry.topic + "' for a feed (use rt rw rb rp rc rs re)";
             return false;
         }
         bool repeated = false;
-        for (const SourceSpec& other : specs)
-            repeated = repeated || (other.topic == spec.topic && other.address == spec.address);
-        if (!repeated) specs.push_back(spec);
+        for (const SourceEntry& other : entries)
+            repeated = repeated || (other.topic == entry.topic && other.address == entry.address);
+        if (!repeated) entries.push_back(entry);
     }
-    if (!options.quotesAddress.empty()) specs.push_back({kQuotesTopic, options.quotesAddress});
+    if (!options.quotesAddress.empty()) entries.push_back({kQuotesTopic, options.quotesAddress});
 
     // Real quotes are served as they stand.
     board_ = std::make_unique<QuoteBoard>(
@@ -91,7 +92,7 @@ bool Portal::Load(const PortalOptions& options, std::vector<std::string>& warnin
     Sources::Sinks sinks;
     sinks.say = [](const std::string& line) { std::fprintf(stderr, "portal: %s\n", line.c_str()); };
     sinks.quotes = [this](std::vector<Quote> quotes) { board_->SetLive(quotes); };
-    sources_ = std::make_unique<Sources>(catalog_.news, specs, settings, sinks);
+    sources_ = std::make_unique<Sources>(catalog_.news, entries, settings, sinks);
     if (!sources_->Load(error)) return false;
     if (!options.rawReplyFile.empty()) {
         std::string bytes;

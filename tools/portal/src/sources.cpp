@@ -35,7 +35,7 @@ bool IsRemote(const std::string& address) {
     return StartsWithNoCase(address, "http://") || StartsWithNoCase(address, "https://");
 }
 
-std::string Label(const SourceSpec& spec) { return spec.address + " (" + spec.topic + ")"; }
+std::string Label(const SourceEntry& entry) { return entry.address + " (" + entry.topic + ")"; }
 
 // A validator goes into the cache's meta file and into request headers: one bounded line.
 std::string OneLine(const std::string& value) {
@@ -48,7 +48,7 @@ std::string OneLine(const std::string& value) {
 }  // namespace
 
 struct Sources::Source {
-    SourceSpec spec;
+    SourceEntry entry;
     bool remote = false;
     std::string cacheBase;  // cache files without their extension
     // Guarded by Sources::mutex_.
@@ -60,7 +60,7 @@ struct Sources::Source {
     std::uint64_t bodyHash = 0;  // of the last good copy; its refresh thread's alone
 };
 
-bool ReadFeedList(const std::string& path, std::vector<SourceSpec>& specs, std::string& error) {
+bool ReadFeedList(const std::string& path, std::vector<SourceEntry>& entries, std::string& error) {
     std::ifstream in(path);
     if (!in) {
         error = "cannot read the feed list " + path;
@@ -76,22 +76,22 @@ bool ReadFeedList(const std::string& path, std::vector<SourceSpec>& specs, std::
             error = path + ":" + std::to_string(number) + ": want CODE ADDRESS";
             return false;
         }
-        specs.push_back({t.substr(0, gap), address});
+        entries.push_back({t.substr(0, gap), address});
     }
     return true;
 }
 
-Sources::Sources(News base, std::vector<SourceSpec> specs, SourceSettings settings, Sinks sinks)
+Sources::Sources(News base, std::vector<SourceEntry> entries, SourceSettings settings, Sinks sinks)
     : settings_(std::move(settings)), sinks_(std::move(sinks)),
       news_(std::make_shared<const News>(std::move(base))) {
-    for (SourceSpec& spec : specs) {
+    for (SourceEntry& entry : entries) {
         auto source = std::make_unique<Source>();
-        source->remote = IsRemote(spec.address);
+        source->remote = IsRemote(entry.address);
         source->cacheBase =
-            settings_.cacheDir + "/" + Hex16(StableHash(spec.topic + " " + spec.address));
-        source->state.topic = spec.topic;
-        source->state.address = spec.address;
-        source->spec = std::move(spec);
+            settings_.cacheDir + "/" + Hex16(StableHash(entry.topic + " " + entry.address));
+        source->state.topic = entry.topic;
+        source->state.address = entry.address;
+        source->entry = std::move(entry);
         sources_.push_back(std::move(source));
     }
 }
@@ -111,12 +111,12 @@ bool Sources::Load(std::string& error) {
             LoadCache(*source);
             continue;
         }
-        FetchResult r = FetchFile(source->spec.address, settings_.limits.maxBytes);
+        FetchResult r = FetchFile(source->entry.address, settings_.limits.maxBytes);
         std::vector<FeedItem> items;
         std::vector<Quote> quotes;
         if (r.outcome != FetchResult::Outcome::New ||
             !Digest(*source, r.body, items, quotes, r.error)) {
-            error = source->spec.address + ": " + r.error;
+            error = source->entry.address + ": " + r.error;
             return false;
         }
         std::lock_guard<std::mutex> lock(mutex_);
@@ -124,8 +124,8 @@ bool Sources::Load(std::string& error) {
         source->items = std::move(items);
         source->state.lastSuccess = std::time(nullptr);
         source->state.items =
-            source->spec.topic == kQuotesTopic ? quotes.size() : source->items.size();
-        if (source->spec.topic == kQuotesTopic && sinks_.quotes) sinks_.quotes(std::move(quotes));
+            source->entry.topic == kQuotesTopic ? quotes.size() : source->items.size();
+        if (source->entry.topic == kQuotesTopic && sinks_.quotes) sinks_.quotes(std::move(quotes));
     }
     if (anyRemote) {
         std::error_code ec;
@@ -135,7 +135,7 @@ bool Sources::Load(std::string& error) {
     }
     std::lock_guard<std::mutex> lock(mutex_);
     for (auto& source : sources_)
-        if (source->spec.topic != kQuotesTopic) PublishTopic(source->spec.topic);
+        if (source->entry.topic != kQuotesTopic) PublishTopic(source->entry.topic);
     return true;
 }
 
@@ -183,9 +183,9 @@ void Sources::Refresh(Source& source) {
             lastModified = source.lastModified;
         }
     }
-    FetchResult r = source.remote ? FetchAddress(source.spec.address, etag, lastModified,
+    FetchResult r = source.remote ? FetchAddress(source.entry.address, etag, lastModified,
                                                  settings_.limits, stopping_)
-                                  : FetchFile(source.spec.address, settings_.limits.maxBytes);
+                                  : FetchFile(source.entry.address, settings_.limits.maxBytes);
     if (stopping_) return;
     // A copy the same as the last one (a source that ignores conditional requests) is taken
     // as not modified: nothing to parse, save or publish.
@@ -205,12 +205,12 @@ void Sources::Refresh(Source& source) {
     }
     if (ok && fresh) source.bodyHash = hash;
 
-    bool isQuotes = source.spec.topic == kQuotesTopic;
+    bool isQuotes = source.entry.topic == kQuotesTopic;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         SourceState& state = source.state;
         if (ok) {
-            if (source.failing && sinks_.say) sinks_.say(Label(source.spec) + ": working again");
+            if (source.failing && sinks_.say) sinks_.say(Label(source.entry) + ": working again");
             state.lastSuccess = std::time(nullptr);
             state.failure.clear();
             source.failing = false;
@@ -219,12 +219,12 @@ void Sources::Refresh(Source& source) {
                 source.lastModified = OneLine(r.lastModified);
                 state.items = isQuotes ? quotes.size() : items.size();
                 source.items = std::move(items);
-                if (!isQuotes) PublishTopic(source.spec.topic);
+                if (!isQuotes) PublishTopic(source.entry.topic);
             }
         } else {
             // Said once when the source starts failing, not at every poll.
             if (!source.failing && sinks_.say)
-                sinks_.say(Label(source.spec) + ": failing: " + r.error);
+                sinks_.say(Label(source.entry) + ": failing: " + r.error);
             state.lastFailure = std::time(nullptr);
             state.failure = r.error;
             source.failing = true;
@@ -235,8 +235,8 @@ void Sources::Refresh(Source& source) {
 
 bool Sources::Digest(const Source& source, const std::string& body, std::vector<FeedItem>& items,
                      std::vector<Quote>& quotes, std::string& error) const {
-    if (source.spec.topic == kQuotesTopic) return ReadQuotesCsv(body, quotes, error);
-    std::string base = source.remote ? source.spec.address : "";
+    if (source.entry.topic == kQuotesTopic) return ReadQuotesCsv(body, quotes, error);
+    std::string base = source.remote ? source.entry.address : "";
     return ReadFeed(body, base, items, error);
 }
 
@@ -249,7 +249,7 @@ void Sources::LoadCache(Source& source) {
         std::size_t gap = line.find(' ');
         if (gap != std::string::npos) values[line.substr(0, gap)] = line.substr(gap + 1);
     }
-    if (values["address"] != source.spec.address) return;
+    if (values["address"] != source.entry.address) return;
     FetchResult copy = FetchFile(source.cacheBase + ".body", settings_.limits.maxBytes);
     std::vector<FeedItem> items;
     std::vector<Quote> quotes;
@@ -262,16 +262,16 @@ void Sources::LoadCache(Source& source) {
     source.lastModified = values["last-modified"];
     source.state.lastSuccess = std::atoll(values["saved"].c_str());
     if (source.state.lastSuccess <= 0) source.state.lastSuccess = 1;
-    source.state.items = source.spec.topic == kQuotesTopic ? quotes.size() : items.size();
+    source.state.items = source.entry.topic == kQuotesTopic ? quotes.size() : items.size();
     source.items = std::move(items);
-    if (source.spec.topic == kQuotesTopic && sinks_.quotes) sinks_.quotes(std::move(quotes));
+    if (source.entry.topic == kQuotesTopic && sinks_.quotes) sinks_.quotes(std::move(quotes));
 }
 
 void Sources::SaveCache(const Source& source, const FetchResult& result) const {
     // Written aside and renamed into place, so that a reader never sees half a copy.
     std::string body = source.cacheBase + ".body", meta = source.cacheBase + ".meta";
     std::ofstream(body + ".new", std::ios::binary) << result.body;
-    std::ofstream(meta + ".new") << "address " << source.spec.address << "\netag "
+    std::ofstream(meta + ".new") << "address " << source.entry.address << "\netag "
                                  << OneLine(result.etag) << "\nlast-modified "
                                  << OneLine(result.lastModified) << "\nsaved " << std::time(nullptr)
                                  << "\n";
@@ -283,7 +283,7 @@ void Sources::SaveCache(const Source& source, const FetchResult& result) const {
 void Sources::PublishTopic(const std::string& topic) {
     std::vector<const std::vector<FeedItem>*> lists;
     for (const auto& source : sources_)
-        if (source->spec.topic == topic) lists.push_back(&source->items);
+        if (source->entry.topic == topic) lists.push_back(&source->items);
     std::vector<Headline> headlines;
     for (const FeedItem& item : MergeFeeds(lists)) {
         std::string id = StoryId(item);

@@ -28,7 +28,7 @@
 
 namespace portal {
 
-struct SourceSpec {
+struct SourceEntry {
     std::string topic;    // a news topic code, or "quotes" for the quotes source
     std::string address;  // http:// or https:// address, or a file
 };
@@ -36,7 +36,7 @@ struct SourceSpec {
 inline constexpr const char* kQuotesTopic = "quotes";
 
 // "--feeds FILE": one "CODE ADDRESS" a line; blank lines and lines starting with '#' skipped.
-bool ReadFeedList(const std::string& path, std::vector<SourceSpec>& specs, std::string& error);
+bool ReadFeedList(const std::string& path, std::vector<SourceEntry>& entries, std::string& error);
 
 struct SourceSettings {
     std::string cacheDir;  // last good copies of the http(s) sources
@@ -68,7 +68,7 @@ class Sources {
     };
 
     // `base` is the news of the data directory; topics with sources replace theirs.
-    Sources(News base, std::vector<SourceSpec> specs, SourceSettings settings, Sinks sinks);
+    Sources(News base, std::vector<SourceEntry> entries, SourceSettings settings, Sinks sinks);
     ~Sources();
     Sources(const Sources&) = delete;
     Sources& operator=(const Sources&) = delete;
